@@ -1,0 +1,59 @@
+#include "app/start_up.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "datenum/calendar_dates.hpp"
+#include "tests/support/temp_folder.hpp"
+
+namespace vela {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+TEST(StartUp, DefaultClosingDateIsTheLastDayOfThePreviousYear) {
+    EXPECT_EQ(DefaultClosingDate(PackDigits("20240510")), PackDigits("20231231"));
+    EXPECT_EQ(DefaultClosingDate(PackDigits("20250115")), PackDigits("20241231"));
+    EXPECT_EQ(DateFieldText(DefaultClosingDate(PackDigits("20250115"))).substr(0, 4), "3112");
+}
+
+TEST(StartUp, PresenterDataKeepsTheFieldsBlankPadding) {
+    TempFolder root;
+    WriteFile(root / "Vela.ini", "[Usuari]\r\nIdioma=CAT\r\n\r\n[Presentador]\r\nNom=ANNA PUIG\r\n");
+    const PresenterData presenter = LoadPresenterData(root.path());
+    EXPECT_EQ(presenter.contactName, "ANNA PUIG" + std::string(31, ' '));
+    EXPECT_EQ(presenter.contactPhone, std::string(9, ' '));
+    SavePresenterData(root.path(), {FixedField("JOAN", kContactNameWidth), FixedField("93", 9)});
+    EXPECT_EQ(ReadFile(root / "Vela.ini"),
+              "[Usuari]\r\nIdioma=CAT\r\n\r\n[Presentador]\r\nNom=JOAN" + std::string(36, ' ') +
+                  "\r\nTelefon=93       \r\n");
+}
+
+TEST(StartUp, ProgramReadsItsSessionAndWritesThePresenterKeysBack) {
+    TempFolder root, session;
+    WriteFile(root / "Vela.ini", "[Presentador]\r\nNom=MARIA\r\nTelefon=972000000\r\n");
+    WriteFile(session / "VelaTerm.ini", "[Sistema]\r\nData=20250115\r\nIdioma=CAT\r\n");
+    const std::string command = "env -i RUKROOT=" + root.path() + " RUKTMP=" + session.path() +
+                                " " + KELD0190_PATH + " </dev/null >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(root / "Vela.ini"),
+              "[Presentador]\r\nNom=MARIA" + std::string(35, ' ') + "\r\nTelefon=972000000\r\n");
+}
+
+TEST(StartUp, AMissingInstallationFolderIsReportedNotCrashedOn) {
+    TempFolder session;
+    const std::string command = std::string("env -i RUKROOT=/nonexistent/vela/ RUKTMP=") +
+                                session.path() + " " + KELD0190_PATH + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+}  // namespace vela
