@@ -151,10 +151,26 @@ std::int16_t CheckDate(const std::string& text) {
     if (n > 15821004 && n < 15821015) return -1;  // the days the Gregorian reform skipped
     int monthLength = 0;
     switch (date.month) {
-        case 1: case 3: case 5: case 7: case 8: case 10: case 12: monthLength = 31; break;
-        case 4: case 6: case 9: case 11: monthLength = 30; break;
-        case 2: monthLength = IsGregorianLeap(year) ? 29 : 28; break;
-        default: break;
+        case 1:
+        case 3:
+        case 5:
+        case 7:
+        case 8:
+        case 10:
+        case 12:
+            monthLength = 31;
+            break;
+        case 4:
+        case 6:
+        case 9:
+        case 11:
+            monthLength = 30;
+            break;
+        case 2:
+            monthLength = IsGregorianLeap(year) ? 29 : 28;
+            break;
+        default:
+            break;
     }
     if (date.day < 1 || date.day > monthLength || date.month < 1 || date.month > 12) return -1;
     lastChecked = {static_cast<std::int16_t>(date.day), static_cast<std::int16_t>(date.month),
@@ -189,11 +205,13 @@ std::string DateFieldText(const std::string& packed) {
     };
     const int day = part(0);
     const int month = part(2);
-    const long year = digits.size() > 4 ? std::atol(digits.substr(0, digits.size() - 4).c_str()) : 0;
+    const long year =
+        digits.size() > 4 ? std::atol(digits.substr(0, digits.size() - 4).c_str()) : 0;
     if (day == 0 && month == 0) return {};
     const long currentYear = CurrentYear();
     const bool inWindow = year >= currentYear - 50 && year <= currentYear + 49;
-    return ZeroPad(day, 2) + ZeroPad(month, 2) + (inWindow ? ZeroPad(year % 100, 2) : ZeroPad(year, 4));
+    return ZeroPad(day, 2) + ZeroPad(month, 2) +
+           (inWindow ? ZeroPad(year % 100, 2) : ZeroPad(year, 4));
 }
 
 std::int32_t DateDiff(const std::string& a, const std::string& b, const std::string& unit) {

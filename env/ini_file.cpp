@@ -59,7 +59,8 @@ std::vector<RawLine> SplitLines(const std::string& contents) {
         }
         std::size_t textEnd = lf;
         if (textEnd > pos && contents[textEnd - 1] == '\r') --textEnd;
-        lines.push_back({contents.substr(pos, textEnd - pos), contents.substr(textEnd, lf + 1 - textEnd)});
+        lines.push_back(
+            {contents.substr(pos, textEnd - pos), contents.substr(textEnd, lf + 1 - textEnd)});
         pos = lf + 1;
     }
     return lines;
@@ -68,7 +69,7 @@ std::vector<RawLine> SplitLines(const std::string& contents) {
 // Writes lines one after another; a line that had no line end of its own gets
 // CR LF when another line follows it.
 class LineWriter {
-public:
+  public:
     void Copy(const RawLine& line) {
         Separate();
         out_ += line.text;
@@ -78,7 +79,7 @@ public:
     void Write(const std::string& text) { Copy({text, "\r\n"}); }
     std::string Take() { return std::move(out_); }
 
-private:
+  private:
     void Separate() {
         if (open_) out_ += "\r\n";
         open_ = false;

@@ -13,10 +13,10 @@
 namespace vela {
 
 struct SessionRecord {
-    std::string rootDir;      // installation root, as RUKROOT gives it
-    std::string exeDir;       // the family's executables, as RUKEXE gives it
-    std::string tmpDir;       // session folder, ending in a separator
-    std::string menuTitle;    // " " + [Menu] Titol + " "
+    std::string rootDir;    // installation root, as RUKROOT gives it
+    std::string exeDir;     // the family's executables, as RUKEXE gives it
+    std::string tmpDir;     // session folder, ending in a separator
+    std::string menuTitle;  // " " + [Menu] Titol + " "
     std::string menuName;
     std::string menu;
     std::string menuChain;

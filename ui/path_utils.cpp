@@ -40,12 +40,17 @@ bool CurrentFolderWithoutDrive(std::string& folder) {
 
 int FileErrorFromErrno(int error, bool forFolder) {
     switch (error) {
-        case 0: return 0;
-        case ENOENT: return forFolder ? kPathNotFound : kFileNotFound;
-        case ENOTDIR: return kPathNotFound;
+        case 0:
+            return 0;
+        case ENOENT:
+            return forFolder ? kPathNotFound : kFileNotFound;
+        case ENOTDIR:
+            return kPathNotFound;
         case ENOSPC:
-        case EDQUOT: return kDiskFull;
-        default: return kPathFileAccessError;
+        case EDQUOT:
+            return kDiskFull;
+        default:
+            return kPathFileAccessError;
     }
 }
 

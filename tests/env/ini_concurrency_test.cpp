@@ -34,8 +34,9 @@ TEST(IniConcurrency, AReaderNeverSeesAMissingOrPartialFile) {
     ASSERT_GT(first, 0);
     ASSERT_GT(second, 0);
 
-    const std::regex complete("; shared\r\n\\[S\\]\r\n(a=\\d+\r\nb=\\d+|b=\\d+\r\na=\\d+)\r\n\r\n"
-                              "\\[T\\]\r\nc=1\r\n");
+    const std::regex complete(
+        "; shared\r\n\\[S\\]\r\n(a=\\d+\r\nb=\\d+|b=\\d+\r\na=\\d+)\r\n\r\n"
+        "\\[T\\]\r\nc=1\r\n");
     int reads = 0, bad = 0;
     int running = 2;
     while (running > 0) {

@@ -14,8 +14,9 @@ using testing::TempFolder;
 using testing::WriteFile;
 
 class IniReadTest : public ::testing::Test {
-protected:
-    std::string Read(const std::string& contents, const std::string& section, const std::string& key) {
+  protected:
+    std::string Read(const std::string& contents, const std::string& section,
+                     const std::string& key) {
         WriteFile(folder_ / "t.ini", contents);
         return IniRead(folder_ / "t.ini", section, key);
     }
@@ -61,8 +62,7 @@ TEST_F(IniReadTest, MissingOrUnreadableFilesGiveEmptyText) {
 
 TEST(IniRewrite, ExistingKeyKeepsItsLineAndPlace) {
     const std::string before = "; top\r\n[S]\r\n   Key = old ; comment\r\nother=1\r\n";
-    EXPECT_EQ(IniRewrite(before, "s", "KEY", "new"),
-              "; top\r\n[S]\r\n   Key =new\r\nother=1\r\n");
+    EXPECT_EQ(IniRewrite(before, "s", "KEY", "new"), "; top\r\n[S]\r\n   Key =new\r\nother=1\r\n");
 }
 
 TEST(IniRewrite, EveryMatchingKeyLineOfTheSectionIsRewritten) {
@@ -110,8 +110,9 @@ TEST(IniRewrite, UntouchedLinesKeepTheirBytesAndLineEnds) {
     const std::string after = IniRewrite(before, "B", "y", "7");
     EXPECT_EQ(after, "; header comment\n[A]\nx=1 ; c\n\n[B]\r\n  y =7\r\n[A]\nw=0\n; trailing");
     const std::string added = IniRewrite(before, "C", "k", "v");
-    EXPECT_EQ(added, "; header comment\n[A]\nx=1 ; c\n\n[B]\r\n  y = 2\r\n[A]\nw=0\n[C]\r\nk=v\r\n"
-                     "; trailing");
+    EXPECT_EQ(added,
+              "; header comment\n[A]\nx=1 ; c\n\n[B]\r\n  y = 2\r\n[A]\nw=0\n[C]\r\nk=v\r\n"
+              "; trailing");
     const std::string noEnd = IniRewrite("[A]\nx=1", "A", "y", "2");
     EXPECT_EQ(noEnd, "[A]\nx=1\r\ny=2\r\n");
 }
@@ -152,7 +153,24 @@ TEST(IniWrite, KeepsTheFilesPermissions) {
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
-TEST(IniWrite, GivesUpAfterRetriesAndLeavesTheOldFileAlone) {
+TEST(IniWrite, GivesUpAfterRetriesAndLeavesNothingBehind) {
+    // A folder standing where the INI file should be can never be replaced
+    // (and is never read as a file): the write gives up and cleans up.
+    TempFolder folder;
+    ::mkdir((folder / "a.ini").c_str(), 0755);
+    WriteFile(folder / "a.ini/keep", "x");
+    EXPECT_FALSE(IniWrite(folder / "a.ini", "S", "k", "2"));
+    EXPECT_EQ(ReadFile(folder / "a.ini/keep"), "x");
+    DIR* dir = ::opendir(folder.path().c_str());
+    int entries = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.') ++entries;
+    }
+    ::closedir(dir);
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(IniWrite, AnUnwritableFolderLeavesTheOldFileAlone) {
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     TempFolder folder;
     ::mkdir((folder / "ro").c_str(), 0755);

@@ -7,7 +7,7 @@
 namespace vela::testing {
 
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -17,7 +17,7 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + name; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -27,13 +27,13 @@ bool FileExists(const std::string& hostPath);
 
 // Sets an environment variable for the rest of a scope, restoring it after.
 class ScopedEnvironment {
-public:
+  public:
     ScopedEnvironment(const char* name, const char* value);  // nullptr unsets
     ~ScopedEnvironment();
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
-private:
+  private:
     std::string name_;
     bool hadValue_ = false;
     std::string oldValue_;

@@ -17,13 +17,13 @@ using testing::WriteFile;
 
 // Runs a test body with the current folder set to a known place.
 class InFolder {
-public:
+  public:
     explicit InFolder(const std::string& folder) : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
     }
     ~InFolder() { std::filesystem::current_path(previous_); }
 
-private:
+  private:
     std::filesystem::path previous_;
 };
 
