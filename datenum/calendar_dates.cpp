@@ -149,29 +149,10 @@ std::int16_t CheckDate(const std::string& text) {
     }
     const long n = year * 10000 + date.month * 100 + date.day;
     if (n > 15821004 && n < 15821015) return -1;  // the days the Gregorian reform skipped
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     int monthLength = 0;
-    switch (date.month) {
-        case 1:
-        case 3:
-        case 5:
-        case 7:
-        case 8:
-        case 10:
-        case 12:
-            monthLength = 31;
-            break;
-        case 4:
-        case 6:
-        case 9:
-        case 11:
-            monthLength = 30;
-            break;
-        case 2:
-            monthLength = IsGregorianLeap(year) ? 29 : 28;
-            break;
-        default:
-            break;
-    }
+    if (date.month >= 1 && date.month <= 12) monthLength = kDays[date.month - 1];
+    if (date.month == 2 && IsGregorianLeap(year)) monthLength = 29;
     if (date.day < 1 || date.day > monthLength || date.month < 1 || date.month > 12) return -1;
     lastChecked = {static_cast<std::int16_t>(date.day), static_cast<std::int16_t>(date.month),
                    static_cast<std::int16_t>(year), static_cast<std::int16_t>(monthLength)};
