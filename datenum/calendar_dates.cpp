@@ -17,7 +17,9 @@ std::string TrimBlanks(const std::string& s) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-int CurrentYear() { return TodayYmd() / 10000; }
+int CurrentYear() {
+    return TodayYmd() / 10000;
+}
 
 // A typed date split into its parts, before the year window is applied.
 struct TypedDate {
@@ -69,7 +71,9 @@ bool ReadTypedDate(const std::string& text, TypedDate& date) {
            PieceValue(yearText, date.year);
 }
 
-bool IsGregorianLeap(long year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsGregorianLeap(long year) {
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 // Month lengths for day counting: every fourth year is a leap year before
 // 1582, the Gregorian rule from 1582 on.
@@ -85,7 +89,8 @@ int CountingMonthLength(long year, long month) {
 
 int CountingYearLength(long year) {
     int days = 0;
-    for (int m = 1; m <= 12; ++m) days += CountingMonthLength(year, m);
+    for (int m = 1; m <= 12; ++m)
+        days += CountingMonthLength(year, m);
     return days;
 }
 
@@ -136,7 +141,9 @@ std::string ZeroPad(double value, int width) {
     return padded.substr(padded.size() - width);
 }
 
-std::string ZeroDate() { return std::string(4, static_cast<char>(128)); }
+std::string ZeroDate() {
+    return std::string(4, static_cast<char>(128));
+}
 
 std::int16_t CheckDate(const std::string& text) {
     TypedDate date;
@@ -151,10 +158,26 @@ std::int16_t CheckDate(const std::string& text) {
     if (n > 15821004 && n < 15821015) return -1;  // the days the Gregorian reform skipped
     int monthLength = 0;
     switch (date.month) {
-        case 1: case 3: case 5: case 7: case 8: case 10: case 12: monthLength = 31; break;
-        case 4: case 6: case 9: case 11: monthLength = 30; break;
-        case 2: monthLength = IsGregorianLeap(year) ? 29 : 28; break;
-        default: break;
+        case 1:
+        case 3:
+        case 5:
+        case 7:
+        case 8:
+        case 10:
+        case 12:
+            monthLength = 31;
+            break;
+        case 4:
+        case 6:
+        case 9:
+        case 11:
+            monthLength = 30;
+            break;
+        case 2:
+            monthLength = IsGregorianLeap(year) ? 29 : 28;
+            break;
+        default:
+            break;
     }
     if (date.day < 1 || date.day > monthLength || date.month < 1 || date.month > 12) return -1;
     lastChecked = {static_cast<std::int16_t>(date.day), static_cast<std::int16_t>(date.month),
@@ -162,7 +185,9 @@ std::int16_t CheckDate(const std::string& text) {
     return 0;
 }
 
-const CheckedDate& LastCheckedDate() { return lastChecked; }
+const CheckedDate& LastCheckedDate() {
+    return lastChecked;
+}
 
 std::string ParseDate(const std::string& text) {
     TypedDate date;
@@ -189,11 +214,13 @@ std::string DateFieldText(const std::string& packed) {
     };
     const int day = part(0);
     const int month = part(2);
-    const long year = digits.size() > 4 ? std::atol(digits.substr(0, digits.size() - 4).c_str()) : 0;
+    const long year =
+        digits.size() > 4 ? std::atol(digits.substr(0, digits.size() - 4).c_str()) : 0;
     if (day == 0 && month == 0) return {};
     const long currentYear = CurrentYear();
     const bool inWindow = year >= currentYear - 50 && year <= currentYear + 49;
-    return ZeroPad(day, 2) + ZeroPad(month, 2) + (inWindow ? ZeroPad(year % 100, 2) : ZeroPad(year, 4));
+    return ZeroPad(day, 2) + ZeroPad(month, 2) +
+           (inWindow ? ZeroPad(year % 100, 2) : ZeroPad(year, 4));
 }
 
 std::int32_t DateDiff(const std::string& a, const std::string& b, const std::string& unit) {
@@ -212,11 +239,14 @@ std::int32_t DateDiff(const std::string& a, const std::string& b, const std::str
     }
     if (u != 'D') return 0;
     long days = 0;
-    for (long y = eYear + 1; y < lYear; ++y) days += CountingYearLength(y);
+    for (long y = eYear + 1; y < lYear; ++y)
+        days += CountingYearLength(y);
     const long lastMonthOfEarly = eYear == lYear ? lMonth - 1 : 12;
-    for (long m = eMonth; m <= lastMonthOfEarly; ++m) days += CountingMonthLength(eYear, m);
+    for (long m = eMonth; m <= lastMonthOfEarly; ++m)
+        days += CountingMonthLength(eYear, m);
     if (eYear != lYear) {
-        for (long m = 1; m < lMonth; ++m) days += CountingMonthLength(lYear, m);
+        for (long m = 1; m < lMonth; ++m)
+            days += CountingMonthLength(lYear, m);
     }
     return static_cast<std::int32_t>(days - eDay + lDay);
 }

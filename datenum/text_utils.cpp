@@ -37,14 +37,16 @@ struct FoldTables {
             char32_t capital = ch;
             if (ch >= U'a' && ch <= U'z') capital = ch - 32;
             if (ch >= 0xE0 && ch <= 0xFD && ch != 0xF7) capital = ch - 0x20;
-            if (const auto back = UnicodeToCp850(capital); back && capital != ch) upper[code] = *back;
+            if (const auto back = UnicodeToCp850(capital); back && capital != ch)
+                upper[code] = *back;
 
             // Search keys: every letter becomes its unaccented capital, every
             // other character a blank.
             char base = ' ';
             if (ch >= U'A' && ch <= U'Z') base = static_cast<char>(ch);
             if (ch >= U'a' && ch <= U'z') base = static_cast<char>(ch - 32);
-            if (ch >= 0xC0 && ch <= 0xFF && kLatin1Base[ch - 0xC0] != '-') base = kLatin1Base[ch - 0xC0];
+            if (ch >= 0xC0 && ch <= 0xFF && kLatin1Base[ch - 0xC0] != '-')
+                base = kLatin1Base[ch - 0xC0];
             if (ch == 0xAA) base = 'A';    // feminine ordinal
             if (ch == 0xBA) base = 'O';    // masculine ordinal
             if (ch == 0x20AC) base = 'E';  // euro sign
@@ -102,8 +104,12 @@ std::string PopText() {
     return text;
 }
 
-void SetFoldMode(bool searchKeys) { foldMode = searchKeys; }
-bool FoldMode() { return foldMode; }
+void SetFoldMode(bool searchKeys) {
+    foldMode = searchKeys;
+}
+bool FoldMode() {
+    return foldMode;
+}
 
 std::uint8_t FoldCode(std::uint8_t code, bool searchKeys) {
     return searchKeys ? Tables().search[code] : Tables().upper[code];
@@ -111,7 +117,8 @@ std::uint8_t FoldCode(std::uint8_t code, bool searchKeys) {
 
 std::string FoldText(const std::string& text) {
     std::string folded = text;
-    for (char& c : folded) c = static_cast<char>(FoldCode(static_cast<std::uint8_t>(c), foldMode));
+    for (char& c : folded)
+        c = static_cast<char>(FoldCode(static_cast<std::uint8_t>(c), foldMode));
     return folded;
 }
 
@@ -122,7 +129,9 @@ void WrapText(std::string& text, int indent, int width, const std::string& mode)
     const auto at = [&](long pos) { return static_cast<unsigned char>(s[pos - 1]); };
     const auto isControl = [&](long pos) { return pos >= 1 && pos <= n && at(pos) < 32; };
     const auto isBlank = [&](long pos) { return pos >= 1 && pos <= n && at(pos) == ' '; };
-    const auto isVisibleWord = [&](long pos) { return pos <= n && !isBlank(pos) && !isControl(pos); };
+    const auto isVisibleWord = [&](long pos) {
+        return pos <= n && !isBlank(pos) && !isControl(pos);
+    };
     const char align = mode.empty() ? ' ' : static_cast<char>(FoldCode(mode[0], false));
 
     std::string result;
@@ -153,7 +162,8 @@ void WrapText(std::string& text, int indent, int width, const std::string& mode)
             }
         }
         if (p + l > n || isControl(p + l)) {
-            while (l > 0 && isBlank(p + l - 1)) --l;
+            while (l > 0 && isBlank(p + l - 1))
+                --l;
         }
         if (l < 1) l = std::min(std::max(w, 1L), n - p + 1);  // a word wider than the line is cut
 
@@ -161,13 +171,16 @@ void WrapText(std::string& text, int indent, int width, const std::string& mode)
         w += i;
         const long length = static_cast<long>(line.size());
         switch (align) {
-            case 'E': case 'L': case 'I':
+            case 'E':
+            case 'L':
+            case 'I':
                 if (length < w) line.append(w - length, ' ');
                 break;
             case 'N':
                 if (length < w) line.append(w - length, '-');
                 break;
-            case 'D': case 'R':
+            case 'D':
+            case 'R':
                 if (length < w) line.insert(0, w - length, ' ');
                 break;
             case 'C':
@@ -176,7 +189,8 @@ void WrapText(std::string& text, int indent, int width, const std::string& mode)
                     line.append((w - length + 1) / 2, ' ');
                 }
                 break;
-            case 'A': case 'B': {
+            case 'A':
+            case 'B': {
                 // Justified by doubling blanks left to right, round and round;
                 // the last line (nothing after it but its end) stays as it is.
                 const bool lastLine = p + l >= n;
@@ -188,7 +202,8 @@ void WrapText(std::string& text, int indent, int width, const std::string& mode)
                     if (blank == std::string::npos) blank = line.find(' ', afterIndent);
                     line.insert(blank, 1, ' ');
                     from = blank;
-                    while (from < line.size() && line[from] == ' ') ++from;
+                    while (from < line.size() && line[from] == ' ')
+                        ++from;
                 }
                 break;
             }
@@ -197,7 +212,8 @@ void WrapText(std::string& text, int indent, int width, const std::string& mode)
         }
         result += line;
         p += l;
-        while (isBlank(p)) ++p;
+        while (isBlank(p))
+            ++p;
     }
     text = result;
 }

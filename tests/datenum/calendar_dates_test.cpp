@@ -9,12 +9,13 @@ namespace {
 
 std::string Bytes(std::initializer_list<int> values) {
     std::string s;
-    for (int v : values) s += static_cast<char>(v);
+    for (int v : values)
+        s += static_cast<char>(v);
     return s;
 }
 
 class CalendarDates : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetTodayForTesting(20261208); }
     void TearDown() override { SetTodayForTesting(0); }
 };
@@ -25,11 +26,11 @@ TEST_F(CalendarDates, PackedDigits) {
     EXPECT_EQ(PackDigits("    "), Bytes({128, 128}));
     EXPECT_EQ(PackDigits("123"), Bytes({140, 158}));
     EXPECT_EQ(PackDigits(" 12 "), PackDigits("0012"));  // right-aligned
-    EXPECT_EQ(PackDigits("1 2"), PackDigits("102"));     // inner blanks are zeros
+    EXPECT_EQ(PackDigits("1 2"), PackDigits("102"));    // inner blanks are zeros
     EXPECT_EQ(PackDigits("a9"), Bytes({128 + 9}));
     EXPECT_EQ(PackDigits(""), "");
     EXPECT_EQ(UnpackDigits(""), "");
-    EXPECT_EQ(UnpackDigits(Bytes({255, 0})), "2700");  // 127 keeps its last two digits
+    EXPECT_EQ(UnpackDigits(Bytes({255, 0})), "2700");   // 127 keeps its last two digits
     EXPECT_LT(PackDigits("0999"), PackDigits("1000"));  // packed texts order like digits
 }
 

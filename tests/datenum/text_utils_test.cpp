@@ -44,8 +44,7 @@ TEST(TextUtils, FoldingForSearchesAndForCapitals) {
     EXPECT_EQ(FoldText(Cp850("Peña, José")), "PENA, JOSE");
     EXPECT_EQ(FoldText(Cp850("çÇàÁâÄåãÆæªèÉêëìíîÏòÓôöõøºùÚûüÿýÝßðÐþÞ")),
               "CCAAAAAAAAAEEEEIIIIOOOOOOOUUUUYYYSDDTT");
-    EXPECT_EQ(FoldText(Cp850("@[\\]^_`{|}~\x7f£¥ƒ½¼«»░▒│┤╣═€")),
-              std::string(25, ' ') + "E");
+    EXPECT_EQ(FoldText(Cp850("@[\\]^_`{|}~\x7f£¥ƒ½¼«»░▒│┤╣═€")), std::string(25, ' ') + "E");
     EXPECT_EQ(FoldText("0123 ?!"), "0123 ?!");  // codes below 64 stay
     SetFoldMode(false);
     EXPECT_EQ(FoldText(Cp850("Peña, José")), Cp850("PEÑA, JOSÉ"));
@@ -87,10 +86,16 @@ TEST(WrapText, IndentsAndControlCharacters) {
     EXPECT_EQ(Wrap("aa bb cc", 2, 6, "E"), "  aa  bb cc ");
     EXPECT_EQ(Wrap("aa bb cc dd", -2, 6, "E"), "aa bb   cc    dd  ");
     // A control character takes no width: the line holds it and five letters.
-    EXPECT_EQ(Wrap("\x01" "abcde fg", 0, 5, "E"), "\x01" "abcdefg   ");
+    EXPECT_EQ(Wrap("\x01"
+                   "abcde fg",
+                   0, 5, "E"),
+              "\x01"
+              "abcdefg   ");
 }
 
-TEST(WrapText, EmptyTextGivesNoLines) { EXPECT_EQ(Wrap("", 0, 10, "E"), ""); }
+TEST(WrapText, EmptyTextGivesNoLines) {
+    EXPECT_EQ(Wrap("", 0, 10, "E"), "");
+}
 
 TEST(WrapText, NeverLoopsOnOddWidths) {
     EXPECT_EQ(Wrap("abc", 0, 0, "E").find("abc") != std::string::npos, true);
