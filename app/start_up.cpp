@@ -10,6 +10,7 @@
 #include "datenum/numeric_value.hpp"
 #include "env/ini_file.hpp"
 #include "env/session.hpp"
+#include "env/translation.hpp"
 #include "platform/host_path.hpp"
 
 namespace vela {
@@ -46,6 +47,7 @@ bool StartSession(std::string& error) {
         return false;
     }
     moduleName = "KELD0190";
+    SetTranslationModule(moduleName);
     recordTerminator = "\r\n";
     return true;
 }
