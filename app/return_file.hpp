@@ -17,7 +17,7 @@ namespace vela {
 std::string ReturnFolder(const std::string& rootDir, int territoryNumber, const std::string& year);
 
 class ReturnFile {
-public:
+  public:
     ReturnFile() = default;
     ~ReturnFile();
     ReturnFile(const ReturnFile&) = delete;
@@ -38,7 +38,7 @@ public:
     // The system's reason for the last failure.
     const std::string& error() const { return error_; }
 
-private:
+  private:
     bool Fail();
     bool WriteAt(const std::string& bytes, long offset);
 

@@ -4,7 +4,7 @@
 
 #include "app/return_text.hpp"
 #include "datenum/calendar_dates.hpp"
-#include "datenum/edit_number.hpp"
+#include "datenum/fixed_format.hpp"
 
 namespace vela {
 namespace {

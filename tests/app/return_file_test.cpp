@@ -20,7 +20,7 @@ using testing::TempFolder;
 using testing::WriteFile;
 
 class ReturnFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { recordTerminator = "\r\n"; }
     TempFolder root_;
 };
