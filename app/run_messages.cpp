@@ -1,0 +1,33 @@
+#include "app/run_messages.hpp"
+
+#include <cstdio>
+
+#include "platform/code_page_850.hpp"
+#include "platform/console.hpp"
+#include "ui/keyboard.hpp"
+#include "ui/windows.hpp"
+
+namespace vela {
+namespace {
+bool batchMessages = false;
+}
+
+void SetBatchMessages(bool batch) { batchMessages = batch; }
+bool BatchMessages() { return batchMessages; }
+
+void ShowRunMessage(const std::string& text) {
+    MessageWindow(12, text);
+    if (batchMessages) {
+        std::printf("%s\n", Utf8FromCp850(text).c_str());
+        std::fflush(stdout);
+    } else {
+        PresentScreen();
+        Beep();
+        FlushKeys();
+        std::int16_t key = 0;
+        WaitKey(key);
+    }
+    CloseWindow();
+}
+
+}  // namespace vela

@@ -1,0 +1,40 @@
+// One run of the withholding job for an accepted selection: every tax
+// territory, every owner of the range who withholds tax, every payment of
+// the year up to the closing date, summed per payee in three passes
+// (employees under key A, professionals under key G, contractors under key H)
+// and handed to the chosen output: the listing, the certificates or one
+// return file per owner. The office's own fees (payee 0000) are reported as a
+// professional with the office's identity.
+//
+// The run reads the record files through the record areas, as the office's
+// other programs leave them, and never writes to them. Progress shows in a
+// window at the foot of the screen; messages go through ShowRunMessage.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/payee_sums.hpp"
+#include "app/return_file.hpp"
+
+namespace vela {
+
+// What one run did, for the caller and for batch runs.
+struct RunOutcome {
+    int returnFilesWritten = 0;  // over all territories
+    int returnFilesFailed = 0;
+    int certificates = 0;
+    int listingPages = 0;
+    bool anyEmail = false;
+};
+
+// The output's side of the run: opens and closes the spool file, walks the
+// territories, writes "Correu" and hands the spool file to the print
+// program. Returns false when the spool file could not be opened.
+bool RunWithholdings(RunOutcome& outcome);
+
+// Walks the territories for the selection in force into the open spool
+// file (or the return files); the core of RunWithholdings.
+RunOutcome ProcessTerritories();
+
+}  // namespace vela
