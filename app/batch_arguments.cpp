@@ -1,0 +1,67 @@
+#include "app/batch_arguments.hpp"
+
+#include <cstring>
+
+namespace vela {
+
+const char* const kCommandUsage =
+    "usage: KELD0190\n"
+    "         runs the program in the session that RUKROOT, RUKEXE, RUKTMP and the\n"
+    "         session folder's Sessio.ini and VelaTerm.ini describe\n"
+    "       KELD0190 --batch --kind S|R|C --closing DATE --first CODE --last CODE\n"
+    "                [--contact-name TEXT] [--contact-phone TEXT]\n"
+    "         one run for that selection without forms: S return files, R listing,\n"
+    "         C certificates; DATE and CODE as typed into the selection form\n"
+    "         (31.12.2025, 311225, 1, 9999). Exit codes: 0 done, 2 usage,\n"
+    "         3 selection rejected, 4 the run failed.\n";
+
+CommandLine ParseCommandLine(int argc, const char* const* argv, BatchArguments& arguments,
+                             std::string& error) {
+    if (argc <= 1) return CommandLine::interactive;
+    bool batch = false;
+    bool kind = false, closing = false, first = false, last = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") return CommandLine::help;
+        if (option == "--batch") {
+            batch = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            error = "option " + option + " needs a value";
+            return CommandLine::error;
+        }
+        const std::string value = argv[++i];
+        if (option == "--kind") {
+            arguments.kind = value;
+            kind = true;
+        } else if (option == "--closing") {
+            arguments.closingDate = value;
+            closing = true;
+        } else if (option == "--first") {
+            arguments.firstOwner = value;
+            first = true;
+        } else if (option == "--last") {
+            arguments.lastOwner = value;
+            last = true;
+        } else if (option == "--contact-name") {
+            arguments.contactName = value;
+        } else if (option == "--contact-phone") {
+            arguments.contactPhone = value;
+        } else {
+            error = "unknown option " + option;
+            return CommandLine::error;
+        }
+    }
+    if (!batch) {
+        error = "options need --batch";
+        return CommandLine::error;
+    }
+    if (!kind || !closing || !first || !last) {
+        error = "--batch needs --kind, --closing, --first and --last";
+        return CommandLine::error;
+    }
+    return CommandLine::batch;
+}
+
+}  // namespace vela
