@@ -1,0 +1,212 @@
+#include "platform/terminal/terminal_console.hpp"
+
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+#include "platform/code_page_850.hpp"
+#include "platform/environment.hpp"
+#include "platform/terminal/terminfo.hpp"
+#include "platform/terminal/tty.hpp"
+
+namespace vela::terminal {
+namespace {
+
+// Kitty keyboard flags asked for: disambiguate (1), report releases (2),
+// report every key as an escape code (8, which includes the modifier keys
+// themselves) and the text of the key (16).
+constexpr int kKittyFlags = 1 | 2 | 8 | 16;
+constexpr int kProbeMs = 300;
+
+long long NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string Base64(std::string_view bytes) {
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                           static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        for (int shift : {18, 12, 6, 0})
+            out += kDigits[(v >> shift) & 63];
+    }
+    if (i < bytes.size()) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += kDigits[(v >> 18) & 63];
+        out += kDigits[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? kDigits[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+}  // namespace
+
+std::unique_ptr<TerminalConsole> TerminalConsole::Open(std::string& error) {
+    if (!OpenTty(error)) return nullptr;
+    int rows = 0;
+    int columns = 0;
+    if (!TtySize(rows, columns)) {
+        error = "No s'ha pogut saber la mida del terminal.";
+        return nullptr;
+    }
+    if (rows < kLeastRows || columns < kLeastColumns) {
+        error = "El terminal té " + std::to_string(rows) + " files i " + std::to_string(columns) +
+                " columnes; el programa en necessita com a mínim " + std::to_string(kLeastRows) +
+                " i " + std::to_string(kLeastColumns) + ".";
+        return nullptr;
+    }
+    std::unique_ptr<TerminalConsole> console(new TerminalConsole());
+    console->rows_ = std::min(rows, kMostRowsOrColumns);
+    console->columns_ = std::min(columns, kMostRowsOrColumns);
+    const TerminalDescription description = LoadTerminalDescription(TtyFd());
+    console->bell_ = description.bellSequence;
+    for (const auto& key : description.keys) {
+        console->decoder_.AddSequence(key.sequence, key.key, key.modifiers);
+    }
+    console->frameTitles_ = !GetEnvironment("VELA_FRAME_TITLE").empty();
+    EnterProgramMode();
+    console->ProbeKeyboard();
+    return console;
+}
+
+TerminalConsole::~TerminalConsole() {
+    LeaveProgramMode();
+}
+
+void TerminalConsole::ProbeKeyboard() {
+    TtyWrite("\x1b[?u\x1b[c");
+    const long long until = NowMs() + kProbeMs;
+    bool answered = false;
+    while (!answered && NowMs() < until) {
+        std::vector<InputEvent> seen;
+        Pump(static_cast<int>(std::max(0LL, until - NowMs())), &seen);
+        for (const auto& event : seen) {
+            if (event.type == InputEvent::Type::KittyFlags) kitty_ = true;
+            if (event.type == InputEvent::Type::DeviceAttributes) answered = true;
+        }
+    }
+    if (kitty_) {
+        SetTtyModeSequences("\x1b[>" + std::to_string(kKittyFlags) + "u", "\x1b[<u");
+    }
+}
+
+void TerminalConsole::Pump(int waitMs, std::vector<InputEvent>* seen) {
+    pollfd fds[2] = {{TtyFd(), POLLIN, 0}, {TtyWakeFd(), POLLIN, 0}};
+    const int expiry = decoder_.TimeUntilExpiry(NowMs());
+    if (expiry >= 0 && (waitMs < 0 || expiry < waitMs)) waitMs = expiry;
+    const int ready = ::poll(fds, 2, waitMs);
+    std::vector<InputEvent> inputs;
+    if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
+        const TtySignals signals = TakeTtySignals();
+        if (signals.resized) Resized();
+        if (signals.continued) {
+            renderer_.Invalidate();
+            mouseOn_ = false;
+            Present(Screen());
+        }
+    }
+    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+        char buffer[4096];
+        const ssize_t n = ::read(TtyFd(), buffer, sizeof buffer);
+        if (n > 0)
+            decoder_.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs(), inputs);
+    }
+    decoder_.Expire(NowMs(), inputs);
+    for (const auto& input : inputs) {
+        if (seen != nullptr) seen->push_back(input);
+        std::vector<ConsoleEvent> events;
+        mapper_.Map(input, events);
+        queue_.insert(queue_.end(), events.begin(), events.end());
+    }
+}
+
+void TerminalConsole::Resized() {
+    int rows = 0;
+    int columns = 0;
+    if (!TtySize(rows, columns)) return;
+    rows_ = std::clamp(rows, 1, kMostRowsOrColumns);
+    columns_ = std::clamp(columns, 1, kMostRowsOrColumns);
+    Screen().Resize(rows_, columns_);
+    renderer_.Invalidate();
+    Present(Screen());
+    ConsoleEvent event;
+    event.type = ConsoleEvent::Type::Resize;
+    queue_.push_back(event);
+}
+
+void TerminalConsole::ApplyMouse() {
+    if (mouseWanted_ == mouseOn_) return;
+    TtyWrite(mouseWanted_ ? "\x1b[?1000h" : "\x1b[?1000l");
+    mouseOn_ = mouseWanted_;
+}
+
+bool TerminalConsole::NextEvent(ConsoleEvent& event, int timeoutMs) {
+    const long long deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
+    for (;;) {
+        if (!queue_.empty()) {
+            event = queue_.front();
+            queue_.pop_front();
+            return true;
+        }
+        ApplyMouse();
+        int wait = -1;
+        if (deadline >= 0) wait = static_cast<int>(std::max(0LL, deadline - NowMs()));
+        Pump(wait, nullptr);
+        if (queue_.empty() && deadline >= 0 && NowMs() >= deadline) return false;
+    }
+}
+
+void TerminalConsole::Present(const ScreenGrid& grid) {
+    std::string frame = renderer_.Frame(grid);
+    if (frame.empty()) return;
+    if (frameTitles_) frame += "\x1b]2;frame " + std::to_string(++frames_) + "\x07";
+    TtyWrite(frame);
+}
+
+void TerminalConsole::FlushInput() {
+    ::tcflush(TtyFd(), TCIFLUSH);
+    decoder_.Reset();
+    queue_.clear();
+}
+
+void TerminalConsole::Beep() {
+    TtyWrite(bell_);
+}
+
+void TerminalConsole::SetClipboard(const std::string& cp850) {
+    clipboard_ = cp850;
+    // The terminal passes it on to the desktop's clipboard where it may
+    // (OSC 52); the program's own copy serves pasting inside it.
+    TtyWrite("\x1b]52;c;" + Base64(Utf8FromCp850(cp850)) + "\x07");
+}
+
+std::string TerminalConsole::Clipboard() {
+    return clipboard_;
+}
+
+void TerminalConsole::Suspend() {
+    mouseOn_ = false;
+    LeaveProgramMode();
+}
+
+void TerminalConsole::Resume(const ScreenGrid& grid) {
+    EnterProgramMode();
+    decoder_.Reset();
+    mapper_.Reset();
+    queue_.clear();
+    renderer_.Invalidate();
+    Present(grid);
+}
+
+}  // namespace vela::terminal
