@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/office_identity.hpp"
 #include "app/start_up.hpp"
 #include "datenum/calendar_dates.hpp"
 #include "env/session.hpp"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     const std::string closingDate = vela::DefaultClosingDate(vela::Session.workDate);
     (void)closingDate;  // the selection form's initial closing date
     const vela::PresenterData presenter = vela::LoadPresenterData(vela::Session.rootDir);
+    vela::officeIdentity = vela::LoadOfficeIdentity(vela::Session.rootDir);
 
     // The selection loop runs here once the forms and the main procedure
     // are in place; until then the program ends after start-up.

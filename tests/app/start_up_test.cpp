@@ -23,7 +23,8 @@ TEST(StartUp, DefaultClosingDateIsTheLastDayOfThePreviousYear) {
 
 TEST(StartUp, PresenterDataKeepsTheFieldsBlankPadding) {
     TempFolder root;
-    WriteFile(root / "Vela.ini", "[Usuari]\r\nIdioma=CAT\r\n\r\n[Presentador]\r\nNom=ANNA PUIG\r\n");
+    WriteFile(root / "Vela.ini",
+              "[Usuari]\r\nIdioma=CAT\r\n\r\n[Presentador]\r\nNom=ANNA PUIG\r\n");
     const PresenterData presenter = LoadPresenterData(root.path());
     EXPECT_EQ(presenter.contactName, "ANNA PUIG" + std::string(31, ' '));
     EXPECT_EQ(presenter.contactPhone, std::string(9, ' '));
