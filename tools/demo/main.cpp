@@ -1,3 +1,44 @@
-int main() {
+// vela-demo: writes a complete demo installation (see demo_office.hpp).
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/demo/demo_arguments.hpp"
+#include "tools/demo/demo_installation.hpp"
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto arguments =
+        vela::ParseDemoArguments(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!arguments) {
+        std::fprintf(stderr, "vela-demo: %s\n%s", error.c_str(), vela::kDemoUsage);
+        return 2;
+    }
+    if (arguments->help) {
+        std::fputs(vela::kDemoUsage, stdout);
+        return 0;
+    }
+    vela::DemoInstallation installation{
+        arguments->root, arguments->dataDir.empty() ? VELA_DATA_DIR : arguments->dataDir,
+        arguments->office};
+    if (!vela::WriteInstallationFiles(installation, error)) {
+        std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
+        return 1;
+    }
+    if (!arguments->unloadDir.empty() && !arguments->noData) {
+        std::error_code fsError;
+        std::filesystem::create_directories(arguments->unloadDir, fsError);
+        vela::UnloadFileSink sink(arguments->unloadDir);
+        const vela::DemoCounts counts = vela::GenerateDemoOffice(arguments->office, sink);
+        if (!sink.Close(error)) {
+            std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
+            return 1;
+        }
+        for (std::size_t i = 0; i < counts.size(); ++i) {
+            std::printf("%-9s %9zu records\n", std::string(vela::kRecordFiles[i].name).c_str(),
+                        counts[i]);
+        }
+    }
     return 0;
 }
