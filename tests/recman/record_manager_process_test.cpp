@@ -1,0 +1,223 @@
+// Several processes on one file, and files that are not what they claim.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "recman/file_check.hpp"
+#include "recman/record_manager.hpp"
+#include "tests/recman/record_file_support.hpp"
+#include "tests/support/temp_folder.hpp"
+
+namespace vela {
+namespace {
+
+using testing::CreateBuffer;
+using testing::CreateFile;
+using testing::RecordFileClient;
+
+class ProcessTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        path = folder / "shared.dat";
+        ASSERT_EQ(CreateFile(path, CreateBuffer(8, {{{1, 8, 0}}})), 0);
+        RecordFileClient file;
+        ASSERT_EQ(file.Open(path), 0);
+        for (const char* code : {"AAAAAAAA", "BBBBBBBB"})
+            ASSERT_EQ(file.Insert(code), 0);
+    }
+    void TearDown() override {
+        uint16_t length = 0;
+        uint8_t block[128] = {};
+        RecordManagerCall(kOpReset, block, nullptr, &length, nullptr, 0, 0);
+    }
+
+    // Runs body in a child process; its return value is the exit code.
+    template <typename Body>
+    pid_t Spawn(Body body) {
+        const pid_t pid = fork();
+        if (pid == 0) _exit(body());
+        return pid;
+    }
+    static int ExitCode(pid_t pid) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    testing::TempFolder folder;
+    std::string path;
+};
+
+// A pipe the child writes one byte to when it has done its part.
+struct Signal {
+    Signal() { EXPECT_EQ(pipe(fds), 0); }
+    ~Signal() {
+        close(fds[0]);
+        close(fds[1]);
+    }
+    void Raise() { (void)!write(fds[1], "x", 1); }
+    void Await() {
+        char c;
+        (void)!read(fds[0], &c, 1);
+    }
+    int fds[2];
+};
+
+TEST_F(ProcessTest, ALockedRecordGives84ToAnotherProcess) {
+    RecordFileClient holder;
+    ASSERT_EQ(holder.Open(path), 0);
+    ASSERT_EQ(holder.Get(kOpGetFirst + kLockNoWaitBias, 0), 0);
+    const pid_t child = Spawn([&] {
+        RecordFileClient other;
+        if (other.Open(path) != 0) return 10;
+        if (other.Get(kOpGetFirst + kLockNoWaitBias, 0) != kStatusRecordInUse) return 11;
+        if (other.Get(kOpGetLast + kLockNoWaitBias, 0) != 0) return 12;  // another record is free
+        if (other.Get(kOpGetFirst, 0) != 0) return 13;  // reading without a lock is fine
+        return 0;
+    });
+    EXPECT_EQ(ExitCode(child), 0);
+}
+
+TEST_F(ProcessTest, AnExclusiveOpeningGives85) {
+    RecordFileClient holder;
+    ASSERT_EQ(holder.Open(path, kOpenExclusive), 0);
+    const pid_t child = Spawn([&] {
+        RecordFileClient other;
+        return other.Open(path) == kStatusFileInUse ? 0 : 1;
+    });
+    EXPECT_EQ(ExitCode(child), 0);
+    holder.Close();
+    const pid_t again = Spawn([&] {
+        RecordFileClient other;
+        return other.Open(path) == 0 ? 0 : 1;
+    });
+    EXPECT_EQ(ExitCode(again), 0);
+}
+
+TEST_F(ProcessTest, ALockDiesWithItsHolder) {
+    Signal locked;
+    const pid_t holder = Spawn([&] {
+        RecordFileClient file;
+        if (file.Open(path) != 0 || file.Get(kOpGetFirst + kLockNoWaitBias, 0) != 0) return 1;
+        locked.Raise();
+        pause();
+        return 0;
+    });
+    locked.Await();
+    RecordFileClient file;
+    ASSERT_EQ(file.Open(path), 0);
+    EXPECT_EQ(file.Get(kOpGetFirst + kLockNoWaitBias, 0), kStatusRecordInUse);
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_EQ(file.Get(kOpGetFirst + kLockNoWaitBias, 0), 0);
+}
+
+TEST_F(ProcessTest, AWaitingLockReadGetsTheRecordWhenFreed) {
+    Signal locked;
+    const pid_t holder = Spawn([&] {
+        RecordFileClient file;
+        if (file.Open(path) != 0 || file.Get(kOpGetFirst + kLockNoWaitBias, 0) != 0) return 1;
+        locked.Raise();
+        usleep(200000);
+        return 0;  // ending the process frees the lock
+    });
+    locked.Await();
+    RecordFileClient file;
+    ASSERT_EQ(file.Open(path), 0);
+    EXPECT_EQ(file.Get(kOpGetFirst + kLockNoWaitBias, 0), kStatusRecordInUse);
+    EXPECT_EQ(file.Get(kOpGetFirst + kLockWaitBias, 0), 0);
+    EXPECT_EQ(file.record, "AAAAAAAA");
+    EXPECT_EQ(ExitCode(holder), 0);
+}
+
+TEST_F(ProcessTest, AWriterKilledInTheMiddleOfALoadLeavesEveryCommittedRecord) {
+    Signal started;
+    const pid_t writer = Spawn([&] {
+        RecordFileClient file;
+        if (file.Open(path) != 0) return 1;
+        uint16_t length = 0;
+        for (uint32_t i = 0;; ++i) {
+            // Batches of 50 records, as the record file utility loads.
+            RecordManagerCall(kOpBeginTransaction, file.block.data(), nullptr, &length, nullptr, 0,
+                              0);
+            for (int j = 0; j < 50; ++j) {
+                char code[9];
+                snprintf(code, sizeof code, "%08u", i * 50 + j);
+                if (file.Insert(code) != 0) return 2;
+            }
+            RecordManagerCall(kOpEndTransaction, file.block.data(), nullptr, &length, nullptr, 0,
+                              0);
+            if (i == 3) started.Raise();
+        }
+    });
+    started.Await();
+    usleep(50000);
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+
+    const recman::CheckReport report = recman::CheckRecordFile(path);
+    EXPECT_TRUE(report.Sound()) << (report.problems.empty() ? "" : report.problems[0]);
+    EXPECT_GE(report.records, 2u + 200u);
+    EXPECT_EQ((report.records - 2) % 50, 0u);  // whole batches only
+    RecordFileClient file;
+    ASSERT_EQ(file.Open(path), 0);
+    // The numbered records run without a gap from 0.
+    uint32_t expected = 0;
+    for (int16_t status = file.Get(kOpGetFirst, 0); status == 0; status = file.Get(kOpGetNext, 0)) {
+        if (file.record[0] == 'A' || file.record[0] == 'B') continue;
+        char code[9];
+        snprintf(code, sizeof code, "%08u", expected++);
+        ASSERT_EQ(file.record, code);
+    }
+    EXPECT_EQ(expected + 2, report.records);
+    // And the file still takes writes.
+    EXPECT_EQ(file.Insert("ZZZZZZZZ"), 0);
+}
+
+TEST_F(ProcessTest, FilesThatAreNotRecordFilesGiveAStatus) {
+    const std::string good = testing::ReadFile(path);
+    std::mt19937 random(190);
+    auto noise = [&](std::size_t size) {
+        std::string bytes(size, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random());
+        return bytes;
+    };
+    std::string headerNoise = good;
+    for (std::size_t i = 0; i < 200; ++i)
+        headerNoise[i] = static_cast<char>(random());
+    struct Case {
+        const char* name;
+        std::string contents;
+    };
+    const std::vector<Case> cases = {
+        {"empty", ""},
+        {"text", "Codi;Nom\r\n0001;Finques Pujol\r\n"},
+        {"noise", noise(good.size())},
+        {"truncated to a page", good.substr(0, 4096)},
+        {"truncated by half", good.substr(0, good.size() / 2)},
+        {"first page overwritten", headerNoise},
+    };
+    for (const Case& c : cases) {
+        const std::string damaged = folder / "damaged.dat";
+        unlink(damaged.c_str());
+        unlink((damaged + "-lock").c_str());
+        testing::WriteFile(damaged, c.contents);
+        RecordFileClient file;
+        const int16_t status = file.Open(damaged);
+        EXPECT_TRUE(status == kStatusNotRecordFile || status == kStatusIoError)
+            << c.name << ": " << status;
+        EXPECT_FALSE(recman::CheckRecordFile(damaged).Sound()) << c.name;
+    }
+    // A folder is not a record file either.
+    RecordFileClient file;
+    EXPECT_EQ(file.Open(folder.path()), kStatusNotRecordFile);
+}
+
+}  // namespace
+}  // namespace vela
