@@ -42,6 +42,20 @@ class DemoRecordSink {
     virtual void Add(const RecordFileInfo& file, std::string_view record) = 0;
 };
 
+// Hands every record to two sinks.
+class TeeSink : public DemoRecordSink {
+  public:
+    TeeSink(DemoRecordSink& first, DemoRecordSink& second) : first_(first), second_(second) {}
+    void Add(const RecordFileInfo& file, std::string_view record) override {
+        first_.Add(file, record);
+        second_.Add(file, record);
+    }
+
+  private:
+    DemoRecordSink& first_;
+    DemoRecordSink& second_;
+};
+
 // Counts of the records generated, per file in the order of kRecordFiles.
 using DemoCounts = std::array<std::size_t, 9>;
 

@@ -6,6 +6,7 @@
 
 #include "tools/demo/demo_arguments.hpp"
 #include "tools/demo/demo_installation.hpp"
+#include "tools/demo/record_file_sink.hpp"
 
 int main(int argc, char** argv) {
     std::string error;
@@ -26,19 +27,36 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;
     }
-    if (!arguments->unloadDir.empty() && !arguments->noData) {
+    // The record files: created from their dictionaries, and filled unless
+    // the office loads its own records.
+    vela::RecordManagerSink files(arguments->root);
+    if (!files.Create(!arguments->noData, error)) {
+        std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
+        return 1;
+    }
+    if (arguments->noData) return 0;
+    vela::DemoCounts counts{};
+    if (arguments->unloadDir.empty()) {
+        counts = vela::GenerateDemoOffice(arguments->office, files);
+    } else {
+        // Both at once: every record goes to its file and its unload file.
         std::error_code fsError;
         std::filesystem::create_directories(arguments->unloadDir, fsError);
-        vela::UnloadFileSink sink(arguments->unloadDir);
-        const vela::DemoCounts counts = vela::GenerateDemoOffice(arguments->office, sink);
-        if (!sink.Close(error)) {
+        vela::UnloadFileSink unload(arguments->unloadDir);
+        vela::TeeSink both(files, unload);
+        counts = vela::GenerateDemoOffice(arguments->office, both);
+        if (!unload.Close(error)) {
             std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
             return 1;
         }
-        for (std::size_t i = 0; i < counts.size(); ++i) {
-            std::printf("%-9s %9zu records\n", std::string(vela::kRecordFiles[i].name).c_str(),
-                        counts[i]);
-        }
+    }
+    if (!files.Close(error)) {
+        std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
+        return 1;
+    }
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        std::printf("%-16s %9zu records\n", std::string(vela::kRecordFiles[i].path).c_str(),
+                    counts[i]);
     }
     return 0;
 }
