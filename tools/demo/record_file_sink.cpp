@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/host_path.hpp"
+#include "records/owner_name.hpp"
 
 namespace vela {
 
@@ -61,7 +62,6 @@ bool RecordManagerSink::Create(bool open, std::string& error) {
             error = Describe(file, "cannot create", status);
             return false;
         }
-        if (!open) continue;
         slot.block.fill(0);
         length = 0;
         status = RecordManagerCall(kOpOpen, slot.block.data(), nullptr, &length, key.data(), 255,
@@ -71,6 +71,21 @@ bool RecordManagerSink::Create(bool open, std::string& error) {
             return false;
         }
         slot.open = true;
+        // Every file of the installation carries the owner name the
+        // family's programs open it with.
+        std::string owner = RecordOwnerName();
+        length = static_cast<std::uint16_t>(owner.size());
+        status = RecordManagerCall(kOpSetOwner, slot.block.data(), owner.data(), &length,
+                                   owner.data(), static_cast<std::uint8_t>(owner.size()), 0);
+        if (status != kStatusOk) {
+            error = Describe(file, "cannot set the owner name of", status);
+            return false;
+        }
+        if (!open) {
+            RecordManagerCall(kOpClose, slot.block.data(), nullptr, &length, nullptr, 0, 0);
+            slot.open = false;
+            continue;
+        }
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -9,8 +10,10 @@
 
 #include "app/records/record_layouts.hpp"
 #include "recman/record_manager.hpp"
+#include "records/owner_name.hpp"
 #include "tests/support/temp_folder.hpp"
 #include "tools/demo/demo_office.hpp"
+#include "tools/demo/unload_file.hpp"
 
 namespace vela {
 namespace {
@@ -20,10 +23,10 @@ using testing::TempFolder;
 // One opening of a record file, straight through RecordManagerCall.
 class Opened {
   public:
-    explicit Opened(const std::string& path) {
+    explicit Opened(const std::string& path, std::string owner = RecordOwnerName()) {
         std::memcpy(path_, path.c_str(), path.size() + 1);
-        std::uint16_t length = 0;
-        status = RecordManagerCall(kOpOpen, block_, nullptr, &length, path_, 255, 0);
+        std::uint16_t length = static_cast<std::uint16_t>(owner.size());
+        status = RecordManagerCall(kOpOpen, block_, owner.data(), &length, path_, 255, 0);
     }
     ~Opened() {
         std::uint16_t length = 0;
@@ -137,6 +140,30 @@ TEST(RecordFileSink, DemoOfficeLoadsIntoTheNineFiles) {
         }
     }
     EXPECT_EQ(found, counts[8]);
+
+    // The files carry the installation's owner name.
+    Opened stranger(RecordManagerSink::DataFilePath(root.path(), kRecordFiles[0]), "");
+    EXPECT_EQ(stranger.status, kStatusInvalidOwner);
+}
+
+// The record file utility unloads every demo file with the generated counts.
+TEST(RecordFileSink, RecutilUnloadsEveryDemoFile) {
+    TempFolder root, out;
+    RecordManagerSink sink(root.path());
+    std::string error;
+    ASSERT_TRUE(sink.Create(true, error)) << error;
+    const DemoCounts counts = GenerateDemoOffice({8, 6, 2025}, sink);
+    ASSERT_TRUE(sink.Close(error)) << error;
+    for (std::size_t i = 0; i < kRecordFiles.size(); ++i) {
+        const std::string unload = out / (std::string(kRecordFiles[i].name) + ".unl");
+        const std::string command = std::string(RECUTIL_PATH) + " unload " +
+                                    RecordManagerSink::DataFilePath(root.path(), kRecordFiles[i]) +
+                                    " > " + unload;
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const auto records = ParseUnload(testing::ReadFile(unload));
+        ASSERT_TRUE(records) << kRecordFiles[i].name;
+        EXPECT_EQ(records->size(), counts[i]) << kRecordFiles[i].name;
+    }
 }
 
 }  // namespace
