@@ -1,0 +1,230 @@
+// The record file layer over real record files in a temporary installation.
+#include "records/record_file.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <vector>
+
+#include "env/session.hpp"
+#include "platform/code_page_850.hpp"
+#include "platform/console.hpp"
+#include "platform/headless_console.hpp"
+#include "recman/file_layout.hpp"
+#include "recman/record_manager.hpp"
+#include "records/lock_mode.hpp"
+#include "records/owner_name.hpp"
+#include "tests/recman/record_file_support.hpp"
+#include "tests/support/temp_folder.hpp"
+#include "ui/windows.hpp"
+
+namespace vela {
+namespace {
+
+using testing::RecordFileClient;
+
+constexpr int kRecordLength = 16;
+
+// A headless console that notes the screen each time the program waits for
+// a key, so a test can see a message that is gone by the time it returns.
+class WatchingConsole : public HeadlessConsole {
+  public:
+    bool NextEvent(ConsoleEvent& event, int timeoutMs) override {
+        seen.push_back(Screen().RowText(11));
+        return HeadlessConsole::NextEvent(event, timeoutMs);
+    }
+    std::vector<std::string> seen;
+};
+
+// An installation root with ddf\VTest.xdf (16-byte records; key 0 code
+// (1, 4) unique; key 1 number (5, 2) binary with duplicates; key 2 name
+// (7, 6) collating "UPPER" with duplicates) and a DADES folder.
+class RecordFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Session.rootDir = root.path();
+        Session.tmpDir = root.path();
+        Session.language = "CAT";
+        Session.colourPairs = {{{7, 0}, {15, 1}, {0, 7}, {14, 4}, {12, 2}}};
+        InstallHeadless(25, 80);
+        winTop = winLeft = winBottom = winRight = windowDepth = 0;
+        mkdir((root / "ddf").c_str(), 0777);
+        mkdir((root / "DADES").c_str(), 0777);
+        const std::vector<uint8_t> buffer =
+            testing::CreateBuffer(kRecordLength,
+                                  {{{1, 4, 0}},
+                                   {{5, 2, recman::kKeyBinary | recman::kKeyDuplicates}},
+                                   {{7, 6, recman::kKeyCollating | recman::kKeyDuplicates}}},
+                                  testing::UpperTable());
+        std::string entry = {static_cast<char>(buffer.size()),
+                             static_cast<char>(buffer.size() >> 8)};
+        entry.append(buffer.begin(), buffer.end());
+        testing::WriteFile(root / "ddf/VTest.xdf", entry);
+        SetRecordFilePauseForTesting([this](int ms) { pauses.push_back(ms); });
+        SetProgramEndForTesting([this] { ++ends; });
+    }
+    void TearDown() override {
+        int16_t status = 0;
+        ResetRecordFiles(status);
+        lockModeStack.clear();
+        SetRecordFilePauseForTesting(nullptr);
+        SetProgramEndForTesting(nullptr);
+        InstallConsole(nullptr);
+    }
+
+    // Opens DADES\VTest as file 5 and fills it through the record manager.
+    void OpenFilled() {
+        int16_t status = -1;
+        OpenRecordFile(5, Session.rootDir + "DADES\\VTest", area, status);
+        ASSERT_EQ(status, 0);
+        RecordFileClient writer;
+        ASSERT_EQ(writer.Open(root / "DADES/VTest.dat", 0, "4719"), 0);
+        const std::vector<std::tuple<std::string, uint16_t, std::string>> rows = {
+            {"0001", 300, "pujol "}, {"0002", 2, "Ferrer"}, {"0003", 256, "PUJOL "},
+            {"0004", 1, "alba  "},   {"0005", 2, "Vidal "},
+        };
+        for (const auto& [code, number, name] : rows) {
+            const std::string bytes = {static_cast<char>(number & 0xFF),
+                                       static_cast<char>(number >> 8)};
+            ASSERT_EQ(
+                writer.Insert(testing::Record(kRecordLength, {{1, code}, {5, bytes}, {7, name}})),
+                0);
+        }
+    }
+    std::string Area() const { return std::string(area, kRecordLength); }
+    std::string Code() const { return std::string(area, 4); }
+
+    testing::TempFolder root;
+    char area[kRecordLength + 1] = {};
+    std::vector<int> pauses;
+    int ends = 0;
+};
+
+TEST_F(RecordFileTest, OpensAndCreatesFromTheDictionary) {
+    int16_t status = -1;
+    // Missing data file: created from ddf\ by base name, not the caller's folder.
+    mkdir((root / "DADES/sub.dir").c_str(), 0777);
+    OpenRecordFile(1, Session.rootDir + "DADES\\sub.dir\\VTest", area, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(testing::FileExists(root / "DADES/sub.dir/VTest.dat"));
+    // A name with its own extension keeps it.
+    OpenRecordFile(2, Session.rootDir + "DADES\\VTest.btr", area, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(testing::FileExists(root / "DADES/VTest.btr"));
+    EXPECT_FALSE(testing::FileExists(root / "DADES/VTest.dat"));
+    int16_t keyLength = 0;
+    int32_t recordLength = 0;
+    KeyInfo(2, 2, keyLength, recordLength);
+    EXPECT_EQ(keyLength, 6);
+    EXPECT_EQ(recordLength, kRecordLength);
+    KeyInfo(9, 0, keyLength, recordLength);
+    EXPECT_EQ(keyLength, 0);
+    EXPECT_EQ(recordLength, 0);
+    EXPECT_EQ(CurrentKey(2), std::string(4, '\0'));  // key 0, all zero bytes after the open
+    EXPECT_EQ(ends, 0);
+}
+
+TEST_F(RecordFileTest, FileNumbersAndSlots) {
+    int16_t status = -1;
+    OpenFilled();
+    OpenRecordFile(5, Session.rootDir + "DADES\\Other", area, status);
+    EXPECT_EQ(status, kRecordFileNumberInUse);
+    OpenRecordFile(0, Session.rootDir + "DADES\\VTest", area, status);
+    EXPECT_EQ(status, kRecordFileNumberInUse);
+    // The first opening is intact.
+    FindRecord(5, 0, "0002", 0, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0002");
+    for (int16_t fileNo = 100; fileNo < 139; ++fileNo) {
+        OpenRecordFile(fileNo, Session.rootDir + "DADES\\VTest", area, status);
+        ASSERT_EQ(status, 0) << fileNo;
+    }
+    OpenRecordFile(200, Session.rootDir + "DADES\\VTest", area, status);
+    EXPECT_EQ(status, kRecordFileNoFreeSlot);
+    OpenRecordFile(0, Session.rootDir + "DADES\\VTest", area, status);
+    EXPECT_EQ(status, kRecordFileNoFreeSlot);
+    ResetRecordFiles(status);
+    EXPECT_EQ(status, 0);
+    FindRecord(5, 0, "0002", 0, status);
+    EXPECT_EQ(status, kRecordFileNotOpen);
+    StepRecord(5, 1, status);
+    EXPECT_EQ(status, kRecordFileNotOpen);
+    EXPECT_EQ(RecordPosition(5, 0), 0);
+    EXPECT_EQ(CurrentKey(5), "");
+    EXPECT_EQ(ComparableKey("ab", 5), "ab");
+}
+
+TEST_F(RecordFileTest, FindAlongEachKey) {
+    OpenFilled();
+    int16_t status = -1;
+    // An empty key value with direction 1: the first record in the key's order.
+    FindRecord(5, 1, "", 1, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0004");  // number 1
+    FindRecord(5, 2, "PUJOL", 0, status);
+    EXPECT_EQ(status, kStatusKeyNotFound);  // padded with a zero byte, not a blank
+    FindRecord(5, 2, "PUJOL ", 0, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0001");  // "pujol " folds to "PUJOL ", first inserted
+    EXPECT_EQ(CurrentKey(5), "PUJOL ");
+    EXPECT_EQ(ComparableKey("alba", 5), "ALBA");
+    FindRecord(5, 0, "0003", -1, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0003");
+    FindRecord(5, 0, "0000", -1, status);
+    EXPECT_EQ(status, kStatusEndOfFile);
+    EXPECT_EQ(Code(), "0003");  // the record area keeps what it held
+    // Key number equal to the number of keys: 1004, current key unchanged.
+    FindRecord(5, 3, "", 1, status);
+    EXPECT_EQ(status, kRecordFileNoSuchKey);
+    StepRecord(5, 1, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0004");  // still along key 0 after 0003
+    // Binary key: comparable form reverses the little-endian number.
+    FindRecord(5, 1, std::string("\x00\x01", 2), 1, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0003");  // 256
+    EXPECT_EQ(CurrentKey(5), std::string("\x01\x00", 2));
+}
+
+TEST_F(RecordFileTest, StepsAndPositions) {
+    OpenFilled();
+    int16_t status = -1;
+    FindRecord(5, 0, "", 1, status);
+    ASSERT_EQ(status, 0);
+    std::memset(area, 'x', kRecordLength);
+    StepRecord(5, 0, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Area(), std::string(kRecordLength, 'x'));  // count 0 reads nothing
+    StepRecord(5, 3, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0004");
+    EXPECT_EQ(Area().substr(4), std::string("\x01\x00"
+                                            "alba      ",
+                                            12));
+    EXPECT_EQ(CurrentKey(5), "0004");
+    StepRecord(5, -2, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0002");
+    StepRecord(5, 9, status);
+    EXPECT_EQ(status, kStatusEndOfFile);
+    EXPECT_EQ(Code(), "0002");  // a failed walk leaves the area alone
+    // The steps before the failing one moved the position on to 0005.
+    const int32_t position = RecordPosition(5, 0);
+    EXPECT_EQ(position, 5);
+    FindRecord(5, 2, "", 1, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0004");
+    EXPECT_EQ(RecordPosition(5, position), 0);
+    EXPECT_EQ(Code(), "0005");
+    EXPECT_EQ(CurrentKey(5), "VIDAL ");  // Get Direct along the current key 2
+    StepRecord(5, -1, status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0003");  // the later of the two "PUJOL "
+    EXPECT_EQ(RecordPosition(5, 99), kStatusInvalidRecordAddress);
+    EXPECT_EQ(Code(), "0003");
+}
+
+}  // namespace
+}  // namespace vela
