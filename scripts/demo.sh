@@ -16,7 +16,7 @@ root="$PWD/demo/root"
 session="$PWD/demo/session"
 if [ ! -f "$root/Vela.ini" ] || [ ! -f "$root/DADES/VPagos.dat" ]; then
     echo "Preparing the demo installation in $root"
-    build/bin/vela-demo "$root"
+    build/bin/vela-demo "$root" --replace
 fi
 
 status=0

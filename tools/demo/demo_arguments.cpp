@@ -7,7 +7,7 @@ namespace vela {
 
 const char* const kDemoUsage =
     "usage: vela-demo ROOT [--seed N] [--size small|large|COUNT] [--year YYYY]\n"
-    "                 [--no-data] [--unload DIR] [--data DIR]\n"
+    "                 [--no-data] [--replace] [--unload DIR] [--data DIR]\n"
     "  Writes a complete installation in ROOT: Vela.ini, FORMS, LOCALE, AJUDA,\n"
     "  ddf and the nine record files filled with the demo office.\n"
     "  --seed N     the office made (default 1); the same seed makes the same office\n"
@@ -16,6 +16,8 @@ const char* const kDemoUsage =
     "  --year YYYY  the year of the return (default 2025); payments run from the\n"
     "               year before into the start of the year after\n"
     "  --no-data    create the record files empty, for an office that loads its own\n"
+    "  --replace    overwrite the record files of an earlier installation in ROOT\n"
+    "               (without it, a ROOT that holds record files is left alone)\n"
     "  --unload DIR also write each file's records as an unload file DIR/<name>.unl\n"
     "  --data DIR   the installation data to copy (LOCALE, FORMS, AJUDA)\n";
 
@@ -50,6 +52,8 @@ std::optional<DemoArguments> ParseDemoArguments(const std::vector<std::string>& 
             return result;
         } else if (arg == "--no-data") {
             result.noData = true;
+        } else if (arg == "--replace") {
+            result.replace = true;
         } else if (arg == "--seed") {
             const std::string& value = args[++i];
             if (!Number(value, 0, 999999999999999999L, number)) {

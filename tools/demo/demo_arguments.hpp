@@ -1,6 +1,6 @@
 // The command line of vela-demo:
 //   vela-demo ROOT [--seed N] [--size small|large|COUNT] [--year YYYY]
-//             [--no-data] [--unload DIR] [--data DIR]
+//             [--no-data] [--replace] [--unload DIR] [--data DIR]
 #pragma once
 
 #include <optional>
@@ -15,6 +15,7 @@ struct DemoArguments {
     std::string root;
     DemoOptions office;
     bool noData = false;
+    bool replace = false;   // overwrite existing record files
     std::string unloadDir;  // also write the records as unload files here
     std::string dataDir;    // empty: the repository's data folder
     bool help = false;

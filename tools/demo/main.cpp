@@ -23,6 +23,15 @@ int main(int argc, char** argv) {
     vela::DemoInstallation installation{
         arguments->root, arguments->dataDir.empty() ? VELA_DATA_DIR : arguments->dataDir,
         arguments->office};
+    // An office's own data is never overwritten by mistake.
+    if (const std::string existing = vela::RecordManagerSink::ExistingFile(arguments->root);
+        !existing.empty() && !arguments->replace) {
+        std::fprintf(stderr,
+                     "vela-demo: %s already holds record files (%s); nothing was written. "
+                     "Use --replace to overwrite them.\n",
+                     arguments->root.c_str(), existing.c_str());
+        return 1;
+    }
     if (!vela::WriteInstallationFiles(installation, error)) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;

@@ -41,6 +41,15 @@ std::string RecordManagerSink::DataFilePath(const std::string& root, const Recor
     return folder + HostPath(file.path) + ".dat";
 }
 
+std::string RecordManagerSink::ExistingFile(const std::string& root) {
+    for (const RecordFileInfo& file : kRecordFiles) {
+        std::error_code ignored;
+        if (std::filesystem::exists(DataFilePath(root, file), ignored))
+            return std::string(file.path);
+    }
+    return "";
+}
+
 bool RecordManagerSink::Create(bool open, std::string& error) {
     for (std::size_t i = 0; i < kRecordFiles.size(); ++i) {
         const RecordFileInfo& file = kRecordFiles[i];

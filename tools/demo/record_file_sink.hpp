@@ -20,8 +20,12 @@ class RecordManagerSink : public DemoRecordSink {
     explicit RecordManagerSink(std::string root);
     ~RecordManagerSink() override;
 
-    // Creates the nine files empty; with open, also opens them for Add.
+    // Creates the nine files empty, replacing earlier ones; with open, also
+    // opens them for Add.
     bool Create(bool open, std::string& error);
+
+    // The first of the nine files that exists under root; empty when none.
+    static std::string ExistingFile(const std::string& root);
     void Add(const RecordFileInfo& file, std::string_view record) override;
     // Commits what is pending and closes the files; false when any insert
     // or commit failed.

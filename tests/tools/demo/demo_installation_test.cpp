@@ -28,12 +28,14 @@ TEST(DemoArguments, CommandLines) {
     EXPECT_EQ(a->office.owners, kSmallOffice);
     EXPECT_EQ(a->office.seed, 1u);
     EXPECT_FALSE(a->noData);
-    a = ParseDemoArguments({"--size", "large", "root", "--seed", "42", "--no-data"}, error);
+    a = ParseDemoArguments({"--size", "large", "root", "--seed", "42", "--no-data", "--replace"},
+                           error);
     ASSERT_TRUE(a) << error;
     EXPECT_EQ(a->root, "root");
     EXPECT_EQ(a->office.owners, kLargeOffice);
     EXPECT_EQ(a->office.seed, 42u);
     EXPECT_TRUE(a->noData);
+    EXPECT_TRUE(a->replace);
     EXPECT_EQ(ParseDemoArguments({"r", "--size", "250"}, error)->office.owners, 250);
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
@@ -111,6 +113,23 @@ TEST(DemoInstallation, CommandReportsMisuse) {
     EXPECT_EQ(run(""), 2);
     EXPECT_EQ(run("/tmp/x --size none"), 2);
     EXPECT_EQ(run("/proc/version/x"), 1);
+}
+
+TEST(DemoInstallation, AnInstallationWithRecordFilesIsOnlyReplacedOnRequest) {
+    TempFolder root;
+    auto run = [&](const std::string& options) {
+        const int status = std::system(
+            (std::string(VELA_DEMO_PATH) + " " + root.path() + " " + options + " >/dev/null 2>&1")
+                .c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(run("--size 2 --no-data"), 0);
+    EXPECT_TRUE(FileExists(root / "DADES/VPagos.dat"));
+    WriteFile(root / "Vela.ini", "[Oficina]\r\nNom=LA MEVA OFICINA\r\n");
+    EXPECT_EQ(run("--size 2"), 1);
+    EXPECT_EQ(IniRead(root / "Vela.ini", "Oficina", "Nom"), "LA MEVA OFICINA");
+    EXPECT_EQ(run("--size 2 --replace"), 0);
+    EXPECT_EQ(IniRead(root / "Vela.ini", "Oficina", "Nom"), "FINQUES PLANA DE VIC");
 }
 
 }  // namespace
