@@ -1,11 +1,15 @@
 // KELD0190: the annual withholding return program.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "app/office_identity.hpp"
+#include "app/records/office_files.hpp"
 #include "app/start_up.hpp"
 #include "datenum/calendar_dates.hpp"
 #include "env/session.hpp"
+#include "records/record_file.hpp"
 
 namespace {
 
@@ -33,11 +37,15 @@ int main(int argc, char** argv) {
     }
     const std::string closingDate = vela::DefaultClosingDate(vela::Session.workDate);
     (void)closingDate;  // the selection form's initial closing date
+    vela::OpenOfficeFiles();
     const vela::PresenterData presenter = vela::LoadPresenterData(vela::Session.rootDir);
+    vela::officeIdentity = vela::LoadOfficeIdentity(vela::Session.rootDir);
 
     // The selection loop runs here once the forms and the main procedure
     // are in place; until then the program ends after start-up.
 
     vela::SavePresenterData(vela::Session.rootDir, presenter);
+    std::int16_t status = 0;
+    vela::ResetRecordFiles(status);
     return 0;
 }

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, prepares the demo installation (when it is
-# not there yet) in ./demo and starts KELD0190 on it in a fresh session.
+# Installs what is missing, builds, prepares the demo installation in
+# ./demo/root when it is not there yet (vela-demo), and starts KELD0190 on it
+# through the session launcher (vela-session), in the session folder
+# ./demo/session, which is kept between runs.
+#
+# To start again from a fresh demo office: rm -rf demo
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,15 +14,12 @@ cmake --build build -j "$(nproc)"
 
 root="$PWD/demo/root"
 session="$PWD/demo/session"
-mkdir -p "$root" "$session"
-if [ ! -f "$root/Vela.ini" ]; then
-    printf '[Usuari]\r\nIdioma=CAT\r\n\r\n[Presentador]\r\nNom=\r\nTelefon=\r\n' >"$root/Vela.ini"
+if [ ! -f "$root/Vela.ini" ] || [ ! -f "$root/DADES/VPagos.dat" ]; then
+    echo "Preparing the demo installation in $root"
+    build/bin/vela-demo "$root" --replace
 fi
-printf '[Menu]\r\nTitol=Retencions\r\nOperador=DEMO\r\n[Terminal]\r\nDir=%s/\r\n' "$session" \
-    >"$session/Sessio.ini"
-printf '[Sistema]\r\nData=%s\r\nSortida=PANTALLA\r\nIdioma=CAT\r\n' "$(date +%Y%m%d)" \
-    >"$session/VelaTerm.ini"
 
-export RUKROOT="$root/" RUKEXE="$PWD/build/bin/" RUKTMP="$session/"
-"$RUKEXE/KELD0190"
-echo "KELD0190 ended with exit code $?; installation in $root"
+status=0
+build/bin/vela-session "$root" --session "$session" -- KELD0190 || status=$?
+echo "KELD0190 ended with exit code $status; installation in $root"
+exit "$status"

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "tests/app/installation_fixture.hpp"
+
 #include "datenum/calendar_dates.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -36,6 +38,9 @@ TEST(StartUp, PresenterDataKeepsTheFieldsBlankPadding) {
 
 TEST(StartUp, ProgramReadsItsSessionAndWritesThePresenterKeysBack) {
     TempFolder root, session;
+    // The program opens the office's record files, creating them from the
+    // dictionaries.
+    testing::WriteDictionaries(root);
     WriteFile(root / "Vela.ini", "[Presentador]\r\nNom=MARIA\r\nTelefon=972000000\r\n");
     WriteFile(session / "VelaTerm.ini", "[Sistema]\r\nData=20250115\r\nIdioma=CAT\r\n");
     const std::string command = "env -i RUKROOT=" + root.path() + " RUKTMP=" + session.path() +

@@ -1,0 +1,91 @@
+#include "tools/demo/tax_numbers.hpp"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vela {
+
+namespace {
+
+// The NIF and NIE letter is this table's entry at the number modulo 23.
+constexpr std::string_view kNifLetters = "TRWAGMYFPDXBNJZSQVHLCKE";
+// A CIF's check letter stands for its check digit 0-9.
+constexpr std::string_view kCifLetters = "JABCDEFGHI";
+// Legal forms whose CIF ends in a letter, and those that end in a digit;
+// the other forms accept either.
+constexpr std::string_view kLetterForms = "KPQRSNW";
+constexpr std::string_view kDigitForms = "ABEH";
+constexpr std::string_view kCifForms = "ABCDEFGHJKLMNPQRSUVW";
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string Digits(std::uint32_t number, int width) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*u", width, number);
+    return text;
+}
+
+// The check digit of a CIF's seven digits: the digits in even places summed,
+// those in odd places doubled and their digits summed; 10 minus the last
+// digit of the total.
+int CifCheckDigit(std::string_view digits) {
+    int sum = 0;
+    for (std::size_t i = 0; i < 7; ++i) {
+        const int d = digits[i] - '0';
+        if (i % 2 == 1) {
+            sum += d;
+        } else {
+            sum += (2 * d) / 10 + (2 * d) % 10;
+        }
+    }
+    return (10 - sum % 10) % 10;
+}
+
+}  // namespace
+
+std::string MakeNif(std::uint32_t number) {
+    number %= 100000000;
+    return Digits(number, 8) + kNifLetters[number % 23];
+}
+
+std::string MakeNie(int prefix, std::uint32_t number) {
+    prefix = std::clamp(prefix, 0, 2);
+    number %= 10000000;
+    return std::string(1, "XYZ"[prefix]) + Digits(number, 7) +
+           kNifLetters[(static_cast<std::uint32_t>(prefix) * 10000000 + number) % 23];
+}
+
+std::string MakeCif(char form, std::uint32_t number) {
+    const std::string digits = Digits(number % 10000000, 7);
+    const int check = CifCheckDigit(digits);
+    const bool letter = kLetterForms.find(form) != std::string_view::npos;
+    return std::string(1, form) + digits +
+           (letter ? kCifLetters[check] : static_cast<char>('0' + check));
+}
+
+bool IsValidTaxNumber(std::string_view n) {
+    if (n.size() != 9) return false;
+    const char first = n[0];
+    if (AllDigits(n.substr(0, 8))) {
+        return kNifLetters[std::stoul(std::string(n.substr(0, 8))) % 23] == n[8];
+    }
+    if ((first == 'X' || first == 'Y' || first == 'Z') && AllDigits(n.substr(1, 7))) {
+        const std::uint32_t prefix = static_cast<std::uint32_t>(first - 'X');
+        const std::uint32_t number = prefix * 10000000 + std::stoul(std::string(n.substr(1, 7)));
+        return kNifLetters[number % 23] == n[8];
+    }
+    if (kCifForms.find(first) == std::string_view::npos || !AllDigits(n.substr(1, 7))) {
+        return false;
+    }
+    const int check = CifCheckDigit(n.substr(1, 7));
+    const bool digitOk = n[8] == static_cast<char>('0' + check);
+    const bool letterOk = n[8] == kCifLetters[check];
+    if (kLetterForms.find(first) != std::string_view::npos) return letterOk;
+    if (kDigitForms.find(first) != std::string_view::npos) return digitOk;
+    return digitOk || letterOk;
+}
+
+}  // namespace vela
