@@ -18,7 +18,8 @@ pid_t StartWriter(const std::string& file, const std::string& key, int times) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         bool ok = true;
-        for (int i = 0; i < times; ++i) ok = IniWrite(file, "S", key, std::to_string(i)) && ok;
+        for (int i = 0; i < times; ++i)
+            ok = IniWrite(file, "S", key, std::to_string(i)) && ok;
         ::_exit(ok ? 0 : 1);
     }
     return pid;
@@ -34,8 +35,9 @@ TEST(IniConcurrency, AReaderNeverSeesAMissingOrPartialFile) {
     ASSERT_GT(first, 0);
     ASSERT_GT(second, 0);
 
-    const std::regex complete("; shared\r\n\\[S\\]\r\n(a=\\d+\r\nb=\\d+|b=\\d+\r\na=\\d+)\r\n\r\n"
-                              "\\[T\\]\r\nc=1\r\n");
+    const std::regex complete(
+        "; shared\r\n\\[S\\]\r\n(a=\\d+\r\nb=\\d+|b=\\d+\r\na=\\d+)\r\n\r\n"
+        "\\[T\\]\r\nc=1\r\n");
     int reads = 0, bad = 0;
     int running = 2;
     while (running > 0) {

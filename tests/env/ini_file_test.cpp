@@ -14,8 +14,9 @@ using testing::TempFolder;
 using testing::WriteFile;
 
 class IniReadTest : public ::testing::Test {
-protected:
-    std::string Read(const std::string& contents, const std::string& section, const std::string& key) {
+  protected:
+    std::string Read(const std::string& contents, const std::string& section,
+                     const std::string& key) {
         WriteFile(folder_ / "t.ini", contents);
         return IniRead(folder_ / "t.ini", section, key);
     }
@@ -61,8 +62,7 @@ TEST_F(IniReadTest, MissingOrUnreadableFilesGiveEmptyText) {
 
 TEST(IniRewrite, ExistingKeyKeepsItsLineAndPlace) {
     const std::string before = "; top\r\n[S]\r\n   Key = old ; comment\r\nother=1\r\n";
-    EXPECT_EQ(IniRewrite(before, "s", "KEY", "new"),
-              "; top\r\n[S]\r\n   Key =new\r\nother=1\r\n");
+    EXPECT_EQ(IniRewrite(before, "s", "KEY", "new"), "; top\r\n[S]\r\n   Key =new\r\nother=1\r\n");
 }
 
 TEST(IniRewrite, EveryMatchingKeyLineOfTheSectionIsRewritten) {
@@ -110,8 +110,9 @@ TEST(IniRewrite, UntouchedLinesKeepTheirBytesAndLineEnds) {
     const std::string after = IniRewrite(before, "B", "y", "7");
     EXPECT_EQ(after, "; header comment\n[A]\nx=1 ; c\n\n[B]\r\n  y =7\r\n[A]\nw=0\n; trailing");
     const std::string added = IniRewrite(before, "C", "k", "v");
-    EXPECT_EQ(added, "; header comment\n[A]\nx=1 ; c\n\n[B]\r\n  y = 2\r\n[A]\nw=0\n[C]\r\nk=v\r\n"
-                     "; trailing");
+    EXPECT_EQ(added,
+              "; header comment\n[A]\nx=1 ; c\n\n[B]\r\n  y = 2\r\n[A]\nw=0\n[C]\r\nk=v\r\n"
+              "; trailing");
     const std::string noEnd = IniRewrite("[A]\nx=1", "A", "y", "2");
     EXPECT_EQ(noEnd, "[A]\nx=1\r\ny=2\r\n");
 }

@@ -18,7 +18,7 @@ using testing::WriteFile;
 // Every test starts from an environment with none of the session's
 // variables, so the machine's own TERM or WINDIR do not leak in.
 class SessionTest : public ::testing::Test {
-protected:
+  protected:
     ScopedEnvironment root_{"RUKROOT", nullptr};
     ScopedEnvironment exe_{"RUKEXE", nullptr};
     ScopedEnvironment tmp_{"RUKTMP", nullptr};
@@ -109,7 +109,8 @@ TEST_F(SessionTest, ColourSelectionReadsMissingCharactersAsZero) {
     ScopedEnvironment tmp("RUKTMP", folder_.path().c_str());
     WriteFile(folder_ / "VelaTerm.ini", "[Pantalla]\r\nSeleccio=2\r\nCol2=0107\r\nCol0=9999\r\n");
     ReadSession();
-    const std::array<std::array<std::int16_t, 2>, 5> expected{{{1, 7}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}};
+    const std::array<std::array<std::int16_t, 2>, 5> expected{
+        {{1, 7}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}};
     EXPECT_EQ(Session.colourPairs, expected);
 
     WriteFile(folder_ / "VelaTerm.ini", "[Pantalla]\r\nSeleccio=-1\r\nCol-1=x5 31415\r\n");
@@ -137,7 +138,8 @@ TEST_F(SessionTest, RunModeTestsCgiFirst) {
 TEST_F(SessionTest, BinaryIniFilesNeverCrash) {
     ScopedEnvironment tmp("RUKTMP", folder_.path().c_str());
     std::string noise;
-    for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919) % 256);
+    for (int i = 0; i < 4096; ++i)
+        noise += static_cast<char>((i * 7919) % 256);
     WriteFile(folder_ / "Sessio.ini", noise);
     WriteFile(folder_ / "VelaTerm.ini", "[Sistema]\r\nData=" + noise.substr(0, 300) + "\r\n");
     ReadSession();
