@@ -90,35 +90,35 @@ std::string FormatFixed(double value, const std::string& spec) {
     }
 
     std::string digits = WholeDigits(scaled);
-    if (static_cast<long>(digits.size()) < places) digits.insert(0, places - digits.size(), '0');
-    std::string decimals = digits.substr(digits.size() - places);
+    if (static_cast<long>(digits.size()) < places) {
+        digits = std::string(places - digits.size(), '0') + digits;
+    }
+    const std::string decimals = digits.substr(digits.size() - places);
     std::string integer = digits.substr(0, digits.size() - places);
 
-    if (s.point && !decimals.empty()) decimals.insert(0, ".");
-    if (s.zeroInteger && integer.empty()) integer = "0";
+    if (s.zeroInteger && integer.empty()) integer.push_back('0');
     if (s.width > 0) {
         const std::string padded = std::string(s.width, '0') + integer;
         integer = padded.substr(padded.size() - s.width);
     }
 
-    std::string sign;
+    char sign = 0;
     if (s.plusSign && value >= 0) {
-        sign = "+";
+        sign = '+';
     } else if (s.negativeN && value < 0) {
-        sign = "N";
+        sign = 'N';
     } else if (s.marginSign) {
-        sign = value < 0 ? "N" : " ";
+        sign = value < 0 ? 'N' : ' ';
     } else if (value < 0) {
-        sign = "-";
+        sign = '-';
     }
-    if (!sign.empty()) {
-        if (s.width > 0) {
-            integer[0] = sign[0];
-        } else {
-            integer.insert(0, sign);
-        }
-    }
-    return integer + decimals;
+    std::string result;
+    if (sign != 0 && s.width == 0) result += sign;
+    result += integer;
+    if (sign != 0 && s.width > 0) result[0] = sign;
+    if (s.point && !decimals.empty()) result += '.';
+    result += decimals;
+    return result;
 }
 
 std::string NumberText(double value) {
