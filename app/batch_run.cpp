@@ -58,7 +58,8 @@ int RunBatch(const BatchArguments& arguments, PresenterData& presenter) {
     } codes[] = {{"--first", arguments.firstOwner, fields.firstOwner},
                  {"--last", arguments.lastOwner, fields.lastOwner}};
     for (const auto& code : codes) {
-        if (!FitField(Cp850(code.typed), kOwnerCodeWidth, code.field) || CheckCode(code.field) != 0) {
+        if (!FitField(Cp850(code.typed), kOwnerCodeWidth, code.field) ||
+            CheckCode(code.field) != 0) {
             return Reject(std::string(code.option) + " " + code.typed + " is not an owner code");
         }
     }

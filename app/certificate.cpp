@@ -97,10 +97,11 @@ bool PrintCertificate(const CertificateData& d) {
     PrintText(54, d.payeeAddress3, 8);
     PrintText(1, "__", 1);
 
-    PrintText(kBoxLeft, Translate("Certificat de retencions practicades a compte de l'Impost sobre"),
-              1);
     PrintText(kBoxLeft,
-              Translate(Cp850("la renda de les persones físiques i de l'Impost sobre societats.")), 2);
+              Translate("Certificat de retencions practicades a compte de l'Impost sobre"), 1);
+    PrintText(kBoxLeft,
+              Translate(Cp850("la renda de les persones físiques i de l'Impost sobre societats.")),
+              2);
 
     const std::string title = Translate(Cp850("OPERACIONS SUBJECTES A RETENCIÓ"));
     PrintText(kBoxLeft, Cp850("┌┤"), 0);
@@ -134,8 +135,9 @@ bool PrintCertificate(const CertificateData& d) {
     PrintText(51, d.signatory, 1);
     PrintText(51, Translate("P.O.") + " " + NaturalName(d.ownerName), 1);
     PrintText(51, Translate("N.I.F.") + " " + d.ownerTaxId, 5);
-    PrintText(kBoxLeft,
-              Translate(Cp850("Articles 80 a 89, 95 i 100 del reial decret 439/2007 de 30 de març")), 1);
+    PrintText(
+        kBoxLeft,
+        Translate(Cp850("Articles 80 a 89, 95 i 100 del reial decret 439/2007 de 30 de març")), 1);
     PrintText(kBoxLeft, Translate("Article 64 del reial decret 1777/2004 de 30 de juliol"), 1);
     return hasEmail;
 }

@@ -27,7 +27,7 @@ struct CertificateData {
     std::string payeeCode;    // packed, 2 bytes; 0000 is the office
     std::string closingDate;  // packed
     PayeeSums sums;
-    std::string signatory;    // the office's legal name (or its name)
+    std::string signatory;  // the office's legal name (or its name)
 };
 
 // Prints one certificate into the open spool file. True when the payee has

@@ -1,9 +1,9 @@
 #include "app/listing.hpp"
 
+#include "datenum/calendar_dates.hpp"
 #include "datenum/date_text.hpp"
 #include "datenum/dotted_codes.hpp"
 #include "datenum/picture_editing.hpp"
-#include "datenum/calendar_dates.hpp"
 #include "datenum/text_utils.hpp"
 #include "env/translation.hpp"
 #include "platform/code_page_850.hpp"

@@ -24,8 +24,8 @@ struct ListingLine {
     std::string payeeCode;   // packed, 2 bytes
     std::string payeeTaxId;  // blank when unknown
     std::string fiscalName;
-    char key = 'A';          // return key of the pass
-    std::string subkey;      // "00", "01", "04"
+    char key = 'A';      // return key of the pass
+    std::string subkey;  // "00", "01", "04"
     double base = 0;
     double withheld = 0;
 };
@@ -39,7 +39,7 @@ struct ListingOwner {
 // Prints into the open spool file; pageNumber is the run's count of outputs
 // begun (the page number, restarting at 1 in every territory).
 class ListingPrinter {
-public:
+  public:
     ListingPrinter(const ListingHeading& heading, int& pageNumber)
         : heading_(heading), pageNumber_(pageNumber) {}
 
@@ -48,7 +48,7 @@ public:
     void PrintOwnerTotals(const ListingOwner& owner, const ReportTotals& totals);
     void PrintTerritoryTotals(const ReportTotals& totals);
 
-private:
+  private:
     const ListingHeading& heading_;
     int& pageNumber_;
 };

@@ -50,16 +50,29 @@ std::string Area(const RecordArea& area, std::size_t from, std::size_t length) {
     return std::string(area.data() + from, length);
 }
 
+std::int16_t Find(std::int16_t fileNo, std::int16_t keyNumber, const std::string& keyValue,
+                  std::int16_t direction) {
+    std::int16_t status = 0;
+    FindRecord(fileNo, keyNumber, keyValue, direction, status);
+    return status;
+}
+
+std::int16_t Step(std::int16_t fileNo) {
+    std::int16_t status = 0;
+    StepRecord(fileNo, 1, status);
+    return status;
+}
+
 void Style(const char* spec) {
     std::string text = spec;
     SetTextStyle(text);
 }
 
 class Run {
-public:
+  public:
     RunOutcome ProcessTerritories();
 
-private:
+  private:
     void ProcessOwner();
     void ClearFamilyArea();
     void ClosePayee();
@@ -101,15 +114,17 @@ private:
 RunOutcome Run::ProcessTerritories() {
     heading_ = {officeIdentity.officeName, Selection.firstOwner, Selection.lastOwner,
                 Selection.closingDate};
-    std::int16_t status = FindRecord(UTerrito::kFileNumber, 0, "", 1);
+    std::int16_t status = Find(UTerrito::kFileNumber, 0, "", 1);
     while (status == 0) {
         territoryCode_ = UTerrito::territoryCode.Read(areas_.territory);
-        territoryNumber_ = static_cast<int>(NumericValue(UTerrito::territoryCode.Digits(areas_.territory)));
+        territoryNumber_ =
+            static_cast<int>(NumericValue(UTerrito::territoryCode.Digits(areas_.territory)));
         Style("+rn");
         OpenWindow(23, 1, 25, 79);
         DrawFrame(1);
         LocateInWindow(0, 1);
-        Screen().Print(Translate(" PROCESSANT ") + UTerrito::territoryName.Read(areas_.territory) + " ");
+        Screen().Print(Translate(" PROCESSANT ") + UTerrito::territoryName.Read(areas_.territory) +
+                       " ");
         Style("-");
 
         outputsBegun_ = 0;
@@ -117,8 +132,9 @@ RunOutcome Run::ProcessTerritories() {
         territory_ = {};
         returnFolder_ = ReturnFolder(Session.rootDir, territoryNumber_, Year());
 
-        std::int16_t ownerStatus = FindRecord(VPropiet::kFileNumber, 0, Selection.firstOwner, 1);
-        while (ownerStatus == 0 && !(VPropiet::ownerCode.Read(areas_.owner) > Selection.lastOwner)) {
+        std::int16_t ownerStatus = Find(VPropiet::kFileNumber, 0, Selection.firstOwner, 1);
+        while (ownerStatus == 0 &&
+               !(VPropiet::ownerCode.Read(areas_.owner) > Selection.lastOwner)) {
             LocateInWindow(1, 2);
             std::string shown = CodeText(VPropiet::ownerCode.Read(areas_.owner));
             shown.resize(4, ' ');
@@ -128,7 +144,7 @@ RunOutcome Run::ProcessTerritories() {
                 VPropiet::withholdingOwner.Read(areas_.owner) == "S") {
                 ProcessOwner();
             }
-            ownerStatus = StepRecord(VPropiet::kFileNumber, 1);
+            ownerStatus = Step(VPropiet::kFileNumber);
         }
         if (outputsBegun_ != 0) FinishTerritory();
         if (Selection.outputKind == "S" && filesWritten_ > 0) {
@@ -137,7 +153,7 @@ RunOutcome Run::ProcessTerritories() {
         }
         outcome_.returnFilesWritten += filesWritten_;
         CloseWindow();
-        status = StepRecord(UTerrito::kFileNumber, 1);
+        status = Step(UTerrito::kFileNumber);
     }
     return outcome_;
 }
@@ -148,18 +164,18 @@ void Run::ProcessOwner() {
 
     // Payments on account, from the period headers of the owner's groups in
     // this territory and year.
-    std::int16_t status = FindRecord(VCapPeri::kFileNumber, 0, ownerCode, 1);
+    std::int16_t status = Find(VCapPeri::kFileNumber, 0, ownerCode, 1);
     while (status == 0 && Area(areas_.periodHeader, 0, 2) == ownerCode) {
         const std::string periodGroup = VCapPeri::periodGroup.Read(areas_.periodHeader);
         VGrups::groupTerritory.Write(areas_.group, std::string(1, '\0'));
-        FindRecord(VGrups::kFileNumber, 0, periodGroup, 0);
+        Find(VGrups::kFileNumber, 0, periodGroup, 0);
         if (CountsInYear(VCapPeri::periodDate.Read(areas_.periodHeader)) &&
             VGrups::groupTerritory.Read(areas_.group) == territoryCode_) {
             owner_.paidOnAccountA += VCapPeri::paidOnAccountA.Read(areas_.periodHeader);
             owner_.paidOnAccountG += VCapPeri::paidOnAccountG.Read(areas_.periodHeader);
             owner_.paidOnAccountH += VCapPeri::paidOnAccountH.Read(areas_.periodHeader);
         }
-        status = StepRecord(VCapPeri::kFileNumber, 1);
+        status = Step(VCapPeri::kFileNumber);
     }
 
     if (Selection.outputKind != "R") outputsBegun_ = 0;
@@ -170,13 +186,13 @@ void Run::ProcessOwner() {
         pass_ = &pass;
         currentPayee_.clear();
         VGrups::groupKey.Write(areas_.group, PackDigits("00000000"));
-        status = FindRecord(VPagos::kFileNumber, 3, ownerCode, 1);
+        status = Find(VPagos::kFileNumber, 3, ownerCode, 1);
         while (status == 0 && VPagos::paymentGroup.Read(areas_.payment).substr(0, 2) == ownerCode) {
             const std::string paymentGroup = VPagos::paymentGroup.Read(areas_.payment);
             if (VGrups::groupKey.Read(areas_.group) != paymentGroup) {
                 VGrups::groupKey.Write(areas_.group, paymentGroup);
                 VGrups::groupTerritory.Write(areas_.group, std::string(1, '\0'));
-                FindRecord(VGrups::kFileNumber, 0, paymentGroup, 0);
+                Find(VGrups::kFileNumber, 0, paymentGroup, 0);
             }
             const bool counts = VPagos::paymentWithheld.Read(areas_.payment) != 0 &&
                                 CountsInYear(VPagos::paymentDate.Read(areas_.payment)) &&
@@ -198,11 +214,12 @@ void Run::ProcessOwner() {
                     if (payeeCode == kOfficeCode) {
                         Industri::payeeKind.Write(areas_.payee, "P");
                     } else {
-                        FindRecord(Industri::kFileNumber, 0, payeeCode, 0);
+                        Find(Industri::kFileNumber, 0, payeeCode, 0);
                         ClearFamilyArea();
-                        FindRecord(UIndFami::kFileNumber, 0, payeeCode, 0);
-                        UFiscal::fiscalName.Write(areas_.fiscal, Industri::payeeName.Read(areas_.payee));
-                        FindRecord(UFiscal::kFileNumber, 0, Industri::payeeTaxId.Read(areas_.payee), 0);
+                        Find(UIndFami::kFileNumber, 0, payeeCode, 0);
+                        UFiscal::fiscalName.Write(areas_.fiscal,
+                                                  Industri::payeeName.Read(areas_.payee));
+                        Find(UFiscal::kFileNumber, 0, Industri::payeeTaxId.Read(areas_.payee), 0);
                     }
                     currentPayee_ = payeeCode;
                 }
@@ -220,7 +237,7 @@ void Run::ProcessOwner() {
                     payee_.contractorWithheld += withheld;
                 }
             }
-            status = StepRecord(VPagos::kFileNumber, 1);
+            status = Step(VPagos::kFileNumber);
         }
         ClosePayee();
     }
@@ -229,9 +246,9 @@ void Run::ProcessOwner() {
 
 void Run::ClearFamilyArea() {
     UIndFami::birthYear.WriteDigits(areas_.family, "0000");
-    for (const TextField& field : {UIndFami::familySituation, UIndFami::spouseTaxId, UIndFami::disability,
-                                   UIndFami::contractKind, UIndFami::extensionFlag,
-                                   UIndFami::mobilityFlag}) {
+    for (const TextField& field :
+         {UIndFami::familySituation, UIndFami::spouseTaxId, UIndFami::disability,
+          UIndFami::contractKind, UIndFami::extensionFlag, UIndFami::mobilityFlag}) {
         field.Write(areas_.family, "");
     }
     for (const AmountField& field : {UIndFami::reductions, UIndFami::deductibleExpenses,
@@ -266,8 +283,9 @@ void Run::EmitPayee() {
     const std::string kind = Industri::payeeKind.Read(areas_.payee);
     const bool anyBase =
         payee_.employeeBase != 0 || payee_.professionalBase != 0 || payee_.contractorBase != 0;
-    const bool inPass = kind.size() == 1 && (kind[0] == pass_->category ||
-                                             (pass_->category == 'I' && (kind == "S" || kind == "A")));
+    const bool inPass =
+        kind.size() == 1 &&
+        (kind[0] == pass_->category || (pass_->category == 'I' && (kind == "S" || kind == "A")));
     if (anyBase && inPass) {
         ownerEmitted_ = true;
         if (Selection.outputKind == "R") {
@@ -292,10 +310,10 @@ void Run::EmitPayee() {
 void Run::FinishOwner() {
     if (Selection.outputKind == "R") {
         ListingPrinter printer(heading_, outputsBegun_);
-        printer.PrintOwnerTotals({VPropiet::ownerCode.Read(areas_.owner),
-                                  VPropiet::ownerTaxId.Read(areas_.owner),
-                                  VPropiet::ownerName.Read(areas_.owner)},
-                                 owner_);
+        printer.PrintOwnerTotals(
+            {VPropiet::ownerCode.Read(areas_.owner), VPropiet::ownerTaxId.Read(areas_.owner),
+             VPropiet::ownerName.Read(areas_.owner)},
+            owner_);
     } else if (Selection.outputKind == "S") {
         WriteDeclarantRecord();
     }
@@ -335,8 +353,9 @@ void Run::PrintCertificateOfPayee() {
     data.payeeCode = currentPayee_;
     data.closingDate = Selection.closingDate;
     data.sums = payee_;
-    data.signatory = IsAllChar(officeIdentity.officeLegalName, ' ') != 0 ? officeIdentity.officeName
-                                                                        : officeIdentity.officeLegalName;
+    data.signatory = IsAllChar(officeIdentity.officeLegalName, ' ') != 0
+                         ? officeIdentity.officeName
+                         : officeIdentity.officeLegalName;
     if (PrintCertificate(data)) outcome_.anyEmail = true;
     ++outcome_.certificates;
 }
@@ -423,7 +442,7 @@ bool RunWithholdings(RunOutcome& outcome) {
     SelectCurrency("");
     CloseSpool();
     IniWrite(Session.tmpDir + "ROVODOVO.INI", "Opcions", "Correu", outcome.anyEmail ? "S" : "N");
-    RunProgram(Session.exeDir + "ROVODOVO");
+    RunProgram({HostPath(Session.exeDir + "ROVODOVO")});
     return true;
 }
 

@@ -74,6 +74,7 @@ class PageBuilder {
         if (fillTo_ > 0 && end <= fillTo_) {
             Put(line, end, std::string(static_cast<std::size_t>(fillTo_ - end + 1), fill_));
         }
+        fillTo_ = 0;  // a fill belongs to the text right after its directive
         column_ = end;
         if (advance > 0) {
             line_ = std::min(line_ + static_cast<std::size_t>(advance), kMaxLine);

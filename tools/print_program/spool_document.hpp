@@ -5,7 +5,7 @@
 // A document starts at a send directive (a certificate tagged for e-mail)
 // or, without any, the whole spool file is one document. Columns count from
 // 1; a text at column 0 continues where the line stands. Justification "N
-// count \c\" fills the gap after a text with c up to column count; the other
+// count \c\" fills the gap after the text that follows it with c up to column count; the other
 // alignments leave fixed-pitch text where its column puts it.
 #pragma once
 
