@@ -89,6 +89,7 @@ int RunBatch(const BatchArguments& arguments, PresenterData& presenter) {
         std::printf("KELD0190: the run failed: the spool file cannot be written\n");
         return kExitFailed;
     }
+    std::printf("KELD0190: %ld record reads\n", outcome.recordReads);
     if (outcome.returnFilesFailed > 0) {
         std::printf("KELD0190: the run failed: %d return file(s) could not be written\n",
                     outcome.returnFilesFailed);

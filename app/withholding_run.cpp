@@ -50,14 +50,19 @@ std::string Area(const RecordArea& area, std::size_t from, std::size_t length) {
     return std::string(area.data() + from, length);
 }
 
+// Record reads of the run in progress, for the run's figures.
+long recordReads = 0;
+
 std::int16_t Find(std::int16_t fileNo, std::int16_t keyNumber, const std::string& keyValue,
                   std::int16_t direction) {
+    ++recordReads;
     std::int16_t status = 0;
     FindRecord(fileNo, keyNumber, keyValue, direction, status);
     return status;
 }
 
 std::int16_t Step(std::int16_t fileNo) {
+    ++recordReads;
     std::int16_t status = 0;
     StepRecord(fileNo, 1, status);
     return status;
@@ -431,8 +436,11 @@ void Run::WriteDeclarantRecord() {
 }  // namespace
 
 RunOutcome ProcessTerritories() {
+    recordReads = 0;
     Run run;
-    return run.ProcessTerritories();
+    RunOutcome outcome = run.ProcessTerritories();
+    outcome.recordReads = recordReads;
+    return outcome;
 }
 
 bool RunWithholdings(RunOutcome& outcome) {

@@ -26,6 +26,7 @@ struct RunOutcome {
     int certificates = 0;
     int listingPages = 0;
     bool anyEmail = false;
+    long recordReads = 0;  // keyed reads and steps through the record layer
 };
 
 // The output's side of the run: opens and closes the spool file, walks the

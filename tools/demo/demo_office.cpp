@@ -78,16 +78,22 @@ constexpr std::array<Town, 12> kTowns = {{
 constexpr std::array<const char*, 5> kMailDomains = {"gmail.com", "telefonica.net", "xtec.cat",
                                                      "yahoo.es", "correu.cat"};
 
-// Tax territories: the state administration, two foral ones (Araba and
-// Bizkaia), and one whose number the return's folder table does not know.
+// Tax territories: the state administration, the foral ones, the islands'
+// own, and one whose number the return's folder table does not know. A
+// small office has owners in four of them; a large one in all nine.
 struct Territory {
     int code;
     const char* name;
 };
-constexpr std::array<Territory, 4> kTerritories = {{
+constexpr std::array<Territory, 9> kTerritories = {{
+    {0, "CANARIES"},
     {1, "ESTAT"},
     {2, "ARABA"},
+    {3, "GIPUZKOA"},
     {4, "BIZKAIA"},
+    {5, "NAFARROA"},
+    {6, "CATALUNYA"},
+    {7, "ARAGO"},
     {10, "ESTRANGER"},
 }};
 
@@ -164,9 +170,7 @@ Address MakeAddress(DemoRandom& random) {
     return address;
 }
 
-std::string TaxId(const std::string& number) {
-    return "ES" + number;
-}
+std::string TaxId(const std::string& number) { return "ES" + number; }
 
 // Tax numbers are unique by construction: each kind of holder has its own
 // range, and the code of the holder picks the number inside it.
@@ -371,7 +375,12 @@ DemoCounts GenerateDemoOffice(const DemoOptions& options, DemoRecordSink& sink) 
         // Groups: most owners in the state territory, some foral, some in
         // the territory without a folder; one in five has a second group in
         // another territory.
-        static constexpr std::array<int, 10> kOwnerTerritory = {1, 1, 1, 4, 1, 1, 4, 1, 2, 10};
+        static constexpr std::array<int, 10> kSmallOfficeTerritory = {1, 1, 1, 4, 1,
+                                                                      1, 4, 1, 2, 10};
+        static constexpr std::array<int, 10> kLargeOfficeTerritory = {1, 0, 1, 4, 3,
+                                                                      5, 6, 7, 2, 10};
+        const auto& kOwnerTerritory =
+            owners > kSmallOffice ? kLargeOfficeTerritory : kSmallOfficeTerritory;
         std::vector<Group> groups = {{1, kOwnerTerritory[owner % 10]}};
         if (owner % 5 == 0) groups.push_back({2, kOwnerTerritory[(owner + 3) % 10]});
         for (const Group& group : groups) {

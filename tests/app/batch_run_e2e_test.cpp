@@ -1,0 +1,95 @@
+// The batch mode end to end, as an office scripts its year-end: a demo
+// installation, a session, one run per output kind.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "tests/support/temp_folder.hpp"
+
+namespace vela {
+namespace {
+
+using testing::FileExists;
+using testing::ReadFile;
+using testing::TempFolder;
+
+class BatchRunE2e : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        folder_ = new TempFolder;
+        ASSERT_EQ(Run(std::string(BIN_DIR) + "/vela-demo " + folder_->path() + "root >/dev/null"),
+                  0);
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    static int Run(const std::string& command) {
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    int Batch(const std::string& arguments) {
+        return Run(std::string(BIN_DIR) + "/vela-session " + root() +
+                   " --date 20260115 --session " + folder_->path() +
+                   "session -- KELD0190 --batch " + arguments + " > " + folder_->path() +
+                   "out.txt 2>&1");
+    }
+    std::string root() const { return folder_->path() + "root"; }
+    std::string Output() const { return ReadFile(folder_->path() + "out.txt"); }
+    static TempFolder* folder_;
+};
+TempFolder* BatchRunE2e::folder_ = nullptr;
+
+TEST_F(BatchRunE2e, ReturnFilesForEveryTerritoryWithWithholdings) {
+    ASSERT_EQ(Batch("--kind S --closing 31.12.2025 --first 1 --last 9999 --contact-name \"GARCIA "
+                    "LOPEZ ANNA\" --contact-phone 933000000"),
+              0)
+        << Output();
+    EXPECT_NE(Output().find("INFORME : GENERATS"), std::string::npos);
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
+        if (entry.path().filename().string().rfind("P", 0) == 0 &&
+            entry.path().parent_path().filename() == "190M2025.0A") {
+            const std::string file = ReadFile(entry.path());
+            ASSERT_GT(file.size(), 502u);
+            EXPECT_EQ(file.size() % 502, 0u);
+            EXPECT_EQ(file.substr(0, 8), "11902025");
+            EXPECT_EQ(file.substr(502, 8), "21902025");
+            ++files;
+        }
+    }
+    EXPECT_GT(files, 3);
+    // The presenter typed on the command line is kept for the next run.
+    EXPECT_NE(ReadFile(root() + "/Vela.ini").find("Nom=GARCIA LOPEZ ANNA"), std::string::npos);
+}
+
+TEST_F(BatchRunE2e, ListingAndCertificatesReachThePrintProgram) {
+    ASSERT_EQ(Batch("--kind R --closing 311225 --first 1 --last 9999"), 0) << Output();
+    const std::string listing = ReadFile(folder_->path() + "session/ROVODOVO/DOC0001.txt");
+    EXPECT_NE(listing.find("RELACIÓ ANYAL DE RETENCIONS"), std::string::npos);
+    EXPECT_NE(listing.find("INGRESSOS A COMPTE"), std::string::npos);
+
+    ASSERT_EQ(Batch("--kind C --closing 31.12.2025 --first 1 --last 9999"), 0) << Output();
+    const std::string index = ReadFile(folder_->path() + "session/ROVODOVO/INDEX.txt");
+    EXPECT_NE(index.find("send to: "), std::string::npos);
+    EXPECT_TRUE(FileExists(folder_->path() + "session/ROVODOVO/DOC0002.txt"));
+    EXPECT_NE(ReadFile(folder_->path() + "session/ROVODOVO.INI").find("Correu=S"),
+              std::string::npos);
+}
+
+TEST_F(BatchRunE2e, RejectedSelectionsSayWhy) {
+    EXPECT_EQ(Batch("--kind S --closing 31.12.2025 --first 1 --last 9999 --contact-name \"GARCIA "
+                    "LOPEZ\" --contact-phone \"\""),
+              3);
+    EXPECT_NE(Output().find("NOM DE CONTACTE INCORRECTE"), std::string::npos);
+    EXPECT_NE(Output().find("HEU D'INDICAR EL TELÈFON DE CONTACTE"), std::string::npos);
+    EXPECT_EQ(Batch("--kind R --closing 31.2.2025 --first 1 --last 9999"), 3);
+    EXPECT_EQ(Batch("--kind R --closing 31.12.2025 --first 100 --last 50"), 3);
+    EXPECT_EQ(Batch("--kind X --closing 31.12.2025 --first 1 --last 50"), 3);
+    EXPECT_EQ(Batch("--kind R --closing 31.12.2025"), 2);
+}
+
+}  // namespace
+}  // namespace vela
