@@ -2,9 +2,11 @@
 // that name them, and one function per operation.
 #include "recman/record_manager.hpp"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -62,11 +64,23 @@ struct Table {
     std::vector<std::unique_ptr<Opening>> openings;
 };
 
+// Set in a child process right after fork. Checked instead of asking the
+// kernel for the process id on every call, which would cost more than a
+// cursor step.
+std::atomic<bool> forked{false};
+
+void OnForkChild() {
+    forked = true;
+}
+
 Table& Openings() {
-    static auto* table = new Table;
+    static auto* table = [] {
+        pthread_atfork(nullptr, nullptr, OnForkChild);
+        return new Table;
+    }();
     // After a fork the child starts with no openings: the parent's engine
     // state and lock descriptions stay the parent's.
-    if (table->pid != getpid()) {
+    if (forked.exchange(false) && table->pid != getpid()) {
         for (auto& opening : table->openings)
             (void)opening.release();
         table->openings.clear();
@@ -633,11 +647,18 @@ int16_t Stat(Opening& opening, const Call& call) {
     int16_t status;
     MDB_txn* txn = recman::ReadSnapshot(store, status);
     if (txn == nullptr) return status;
-    MDB_stat info;
-    if (mdb_stat(txn, store.records, &info) != 0) return kStatusIoError;
-    const std::vector<uint32_t> distinct = recman::ReadDistinct(txn, store);
-    const std::vector<uint8_t> buffer =
-        recman::StatBuffer(store.layout, static_cast<uint32_t>(info.ms_entries), distinct);
+    // The layer asks for Stat before every keyed read; the counts change only
+    // with the snapshot.
+    if (txn != store.readTxn || store.statGeneration != store.generation ||
+        store.statCache.empty()) {
+        MDB_stat info;
+        if (mdb_stat(txn, store.records, &info) != 0) return kStatusIoError;
+        const std::vector<uint32_t> distinct = recman::ReadDistinct(txn, store);
+        store.statCache =
+            recman::StatBuffer(store.layout, static_cast<uint32_t>(info.ms_entries), distinct);
+        store.statGeneration = txn == store.readTxn ? store.generation : 0;
+    }
+    const std::vector<uint8_t>& buffer = store.statCache;
     const std::size_t room = call.DataLength();
     const std::size_t count = std::min(room, buffer.size());
     std::memcpy(call.data, buffer.data(), count);

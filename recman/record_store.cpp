@@ -35,7 +35,9 @@ MDB_val Text(const char* text) {
 }
 
 std::string KeyDatabaseName(std::size_t key) {
-    return "k" + std::to_string(key);
+    std::string name = "k";
+    name += std::to_string(key);
+    return name;
 }
 
 int16_t PutMeta(MDB_txn* txn, MDB_dbi meta, const char* name, const void* bytes, std::size_t size) {

@@ -43,6 +43,10 @@ struct RecordStore {
     uint64_t generation = 0;      // changes whenever the read snapshot does
     MDB_txn* writeTxn = nullptr;  // an explicit transaction, when one is open
 
+    // The Stat buffer of the snapshot of generation statGeneration.
+    std::vector<uint8_t> statCache;
+    uint64_t statGeneration = 0;
+
     ~RecordStore();
 };
 

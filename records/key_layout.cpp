@@ -58,15 +58,20 @@ int32_t StatRecordLength(const std::string& stat) {
 }
 
 int16_t StatKeyLength(const std::string& stat, int keyNumber) {
-    std::size_t end = 0;
-    const auto keys = KeysOf(stat, end);
-    if (keyNumber < 0 || keyNumber >= Read16(stat, 4) ||
-        keyNumber >= static_cast<int>(keys.size())) {
-        return 0;
-    }
+    // Walked in place: every keyed read of the layer asks for a key length.
+    if (keyNumber < 0 || keyNumber >= Read16(stat, 4)) return 0;
+    std::size_t at = kSegmentsStart;
     int length = 0;
-    for (const Segment& segment : keys[keyNumber])
-        length += segment.length;
+    for (int k = 0; k <= keyNumber; ++k) {
+        length = 0;
+        for (;;) {
+            if (at + kSegmentSize > stat.size()) return 0;
+            const uint16_t flags = Read16(stat, at + 4);
+            length += Read16(stat, at + 2);
+            at += kSegmentSize;
+            if ((flags & kSegmentFollows) == 0) break;
+        }
+    }
     return static_cast<int16_t>(length);
 }
 

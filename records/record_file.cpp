@@ -94,8 +94,8 @@ bool TakesLockBias(uint16_t operation) {
 }
 
 std::string StatOf(Slot& slot) {
-    std::vector<uint8_t> data(kDataBufferSize, 0);
-    std::array<uint8_t, kKeyBufferSize> key{};
+    static std::array<uint8_t, kDataBufferSize> data;
+    static std::array<uint8_t, kKeyBufferSize> key;
     uint16_t length = kDataBufferSize;
     const int16_t status = RecordManagerCall(kOpStat, slot.positionBlock.data(), data.data(),
                                              &length, key.data(), kKeyBufferSize, 0);
@@ -111,23 +111,28 @@ int16_t ReadRecord(int slotNumber, uint16_t operation) {
     if (slot.lockMode != kLockModeNone && TakesLockBias(operation)) operation += kLockNoWaitBias;
     bool messageShown = false;
     int16_t status;
+    // The buffers are kept between calls: reads are the program's whole
+    // workload and an allocation per read would cost as much as the read.
+    static std::vector<uint8_t> data(kDataBufferSize);
+    static std::array<uint8_t, kKeyBufferSize> key;
     for (;;) {
         const std::size_t recordLength = static_cast<std::size_t>(std::max(slot.recordLength, 0));
-        std::vector<uint8_t> data(std::max(kDataBufferSize, recordLength), ' ');
+        data.resize(std::max(kDataBufferSize, recordLength));
+        std::memset(data.data(), ' ', data.size());
         if (slot.recordAddress != nullptr && recordLength > 0) {
             std::memcpy(data.data(), slot.recordAddress, recordLength);
         }
         uint16_t dataLength = static_cast<uint16_t>(recordLength);
-        std::vector<uint8_t> key(std::max<std::size_t>(slot.keyBuffer.size(), 1), 0);
-        std::memcpy(key.data(), slot.keyBuffer.data(), slot.keyBuffer.size());
+        const std::size_t keyLength = std::min(slot.keyBuffer.size(), kKeyBufferSize);
+        std::memcpy(key.data(), slot.keyBuffer.data(), keyLength);
         status = RecordManagerCall(operation, slot.positionBlock.data(), data.data(), &dataLength,
-                                   key.data(), static_cast<uint8_t>(slot.keyBuffer.size()),
+                                   key.data(), static_cast<uint8_t>(keyLength),
                                    static_cast<int8_t>(slot.keyNumber));
         const std::size_t copied = std::min<std::size_t>(recordLength, dataLength);
         if (slot.recordAddress != nullptr && copied > 0) {
             std::memcpy(slot.recordAddress, data.data(), copied);
         }
-        slot.keyBuffer.assign(reinterpret_cast<const char*>(key.data()), slot.keyBuffer.size());
+        slot.keyBuffer.assign(reinterpret_cast<const char*>(key.data()), keyLength);
         const bool locked = status == kStatusRecordInUse || status == kStatusFileInUse;
         if (!locked || slot.lockMode != kLockModeWait) break;
         Pause(LockRetryMs());
