@@ -99,7 +99,7 @@ TEST_F(OfficeFiles, ReadsOfTheDemoOfficeFillTheRecordAreas) {
     for (; status == 0; StepRecord(L::UTerrito::kFileNumber, 1, status)) {
         codes += L::UTerrito::territoryCode.Digits(recordAreas.territory) + " ";
     }
-    EXPECT_EQ(codes, "01 02 04 10 ");
+    EXPECT_EQ(codes, "00 01 02 03 04 05 06 07 10 ");
 }
 
 // The program opens the nine files at start-up, creating what is missing.
