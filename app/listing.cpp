@@ -41,6 +41,17 @@ std::array<CategoryFigures, 3> Categories(const ReportTotals& t) {
              {"H04", t.sums.contractorBase, t.sums.contractorWithheld, t.paidOnAccountH}}};
 }
 
+// A line per return key whose tax withheld is not 0: base and withheld.
+void PrintCategoryTotals(const ReportTotals& totals) {
+    for (const CategoryFigures& c : Categories(totals)) {
+        if (c.withheld == 0) continue;
+        PrintText(65, c.code, 0);
+        Justify("D");
+        PrintText(69, EditAmount(kTotalMask, c.base), 0);
+        PrintText(83, EditAmount(kTotalMask, c.withheld), 1);
+    }
+}
+
 void EndOpenLine() {
     if (Spool.column != 0) PrintText(0, "", 1);
 }
@@ -90,13 +101,7 @@ void ListingPrinter::PrintOwnerTotals(const ListingOwner& owner, const ReportTot
     PrintText(6, noTaxId ? Translate("*** falta ***") : owner.ownerTaxId, 0);
     Justify("N 63 \\.\\");
     PrintText(24, TrimRight(owner.ownerName) + " ", 0);
-    for (const CategoryFigures& c : Categories(totals)) {
-        if (c.withheld == 0) continue;
-        PrintText(65, c.code, 0);
-        Justify("D");
-        PrintText(69, EditAmount(kTotalMask, c.base), 0);
-        PrintText(83, EditAmount(kTotalMask, c.withheld), 1);
-    }
+    PrintCategoryTotals(totals);
     EndOpenLine();
     Justify("N 63 \\.\\");
     PrintText(24, Translate("INGRESSOS A COMPTE") + " ", 0);
@@ -113,13 +118,7 @@ void ListingPrinter::PrintTerritoryTotals(const ReportTotals& totals) {
     PrintText(69, std::string(27, '-'), 1);
     if (Spool.lineCount > 59) BeginPage();
     PrintText(24, Translate("TOTALS"), 0);
-    for (const CategoryFigures& c : Categories(totals)) {
-        if (c.withheld == 0) continue;
-        PrintText(65, c.code, 0);
-        Justify("D");
-        PrintText(69, EditAmount(kTotalMask, c.base), 0);
-        PrintText(83, EditAmount(kTotalMask, c.withheld), 1);
-    }
+    PrintCategoryTotals(totals);
     EndOpenLine();
     PrintText(24, Translate("INGRESSOS A COMPTE"), 0);
     for (const CategoryFigures& c : Categories(totals)) {

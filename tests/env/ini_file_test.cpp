@@ -13,6 +13,17 @@ using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
 
+// The files and folders in a folder (no temporary copy may be left there).
+int EntriesIn(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    int entries = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.') ++entries;
+    }
+    ::closedir(dir);
+    return entries;
+}
+
 class IniReadTest : public ::testing::Test {
   protected:
     std::string Read(const std::string& contents, const std::string& section,
@@ -127,13 +138,7 @@ TEST(IniWrite, CreatesAMissingFileAndLeavesNoTemporaryFile) {
     ASSERT_TRUE(IniWrite(folder / "Vela.ini", "Presentador", "Nom", "ANA"));
     EXPECT_EQ(ReadFile(folder / "Vela.ini"), "[Presentador]\r\nNom=ANA\r\n");
     EXPECT_EQ(IniRead(folder / "Vela.ini", "presentador", "nom"), "ANA");
-    DIR* dir = ::opendir(folder.path().c_str());
-    int entries = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.') ++entries;
-    }
-    ::closedir(dir);
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(EntriesIn(folder.path()), 1);
 }
 
 TEST(IniWrite, WindowsStylePathsAndCaseFallbackReachTheSameFile) {
@@ -161,13 +166,7 @@ TEST(IniWrite, GivesUpAfterRetriesAndLeavesNothingBehind) {
     WriteFile(folder / "a.ini/keep", "x");
     EXPECT_FALSE(IniWrite(folder / "a.ini", "S", "k", "2"));
     EXPECT_EQ(ReadFile(folder / "a.ini/keep"), "x");
-    DIR* dir = ::opendir(folder.path().c_str());
-    int entries = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.') ++entries;
-    }
-    ::closedir(dir);
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(EntriesIn(folder.path()), 1);
 }
 
 TEST(IniWrite, AnUnwritableFolderLeavesTheOldFileAlone) {
