@@ -322,7 +322,7 @@ void ReleaseSnapshot(RecordStore& store) {
     store.readActive = false;
 }
 
-WriteScope::WriteScope(RecordStore& store) : store_(store) {
+WriteScope::WriteScope(RecordStore& store) {
     if (store.writeTxn != nullptr) {
         txn_ = store.writeTxn;
         return;

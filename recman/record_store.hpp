@@ -95,7 +95,6 @@ class WriteScope {
     int16_t Finish(int16_t status);
 
   private:
-    RecordStore& store_;
     MDB_txn* txn_ = nullptr;
     bool own_ = false;
     int16_t status_ = 0;

@@ -9,7 +9,9 @@
 #include <string>
 
 #include "recman/file_check.hpp"
+#include "recman/key_order.hpp"
 #include "recman/record_manager.hpp"
+#include "recman/record_store.hpp"
 #include "tests/recman/record_file_support.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -278,6 +280,45 @@ TEST_F(ProcessTest, PagesOverwrittenInsideTheFileGiveAStatus) {
         if (code == 2) ++damagedTrials;
     }
     EXPECT_GT(damagedTrials, 0);
+}
+
+TEST_F(ProcessTest, AReaderSeesAnotherProcesssCommitByItsNextOperation) {
+    RecordFileClient reader;
+    ASSERT_EQ(reader.Open(path), 0);
+    ASSERT_EQ(reader.Get(kOpGetFirst, 0), 0);  // holds a snapshot with two records
+    const pid_t writer = Spawn([&] {
+        RecordFileClient file;
+        if (file.Open(path) != 0) return 1;
+        if (file.Insert("AAAAAAAB") != 0) return 2;  // between the two
+        return file.Get(kOpGetEqual, 0, "AAAAAAAA") == 0 && file.Delete() == 0 ? 0 : 3;
+    });
+    ASSERT_EQ(ExitCode(writer), 0);
+    // The current record was deleted meanwhile: Next goes on from its place.
+    ASSERT_EQ(reader.Get(kOpGetNext, 0), 0);
+    EXPECT_EQ(reader.record, "AAAAAAAB");
+    std::vector<uint8_t> stat;
+    ASSERT_EQ(reader.Stat(stat), 0);
+    EXPECT_EQ(stat[6], 2);
+}
+
+TEST_F(ProcessTest, CheckFindsIndexesThatDisagreeWithTheRecords) {
+    EXPECT_TRUE(recman::CheckRecordFile(path).Sound());
+    {
+        std::shared_ptr<recman::RecordStore> store;
+        ASSERT_EQ(recman::AcquireStore(path, store), 0);
+        MDB_txn* txn = nullptr;
+        ASSERT_EQ(mdb_txn_begin(store->env, nullptr, 0, &txn), 0);
+        std::string entry = "BBBBBBBB";
+        recman::AppendPosition(entry, 2);
+        MDB_val key{entry.size(), entry.data()};
+        ASSERT_EQ(mdb_del(txn, store->keys[0], &key, nullptr), 0);
+        ASSERT_EQ(mdb_txn_commit(txn), 0);
+    }
+    const recman::CheckReport report = recman::CheckRecordFile(path);
+    EXPECT_FALSE(report.Sound());
+    ASSERT_EQ(report.problems.size(), 2u);
+    EXPECT_EQ(report.problems[0], "record 2 missing from key 0");
+    EXPECT_EQ(report.problems[1], "key 0: distinct value count 2, found 1");
 }
 
 }  // namespace
