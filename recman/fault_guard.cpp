@@ -51,7 +51,10 @@ bool RunGuarded(void (*fn)(void*), void* argument) {
     InstallHandlers();
     sigjmp_buf jump;
     sigjmp_buf* outer = activeJump;
-    if (sigsetjmp(jump, 1) != 0) {
+    // The signal mask is not saved (that would be a system call on every
+    // engine call): the handler runs with SA_NODEFER, so nothing is left
+    // blocked when it jumps back here.
+    if (sigsetjmp(jump, 0) != 0) {
         activeJump = outer;
         return false;
     }
