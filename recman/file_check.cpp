@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "recman/fault_guard.hpp"
 #include "recman/key_order.hpp"
 #include "recman/record_store.hpp"
 
@@ -115,17 +116,29 @@ void CheckRecords(MDB_txn* txn, const RecordStore& store, CheckReport& report) {
 }  // namespace
 
 CheckReport CheckRecordFile(const std::string& hostPath) {
-    CheckReport report;
-    std::shared_ptr<RecordStore> store;
-    report.status = AcquireStore(hostPath, store);
-    if (report.status != 0) return report;
-    MDB_txn* txn = ReadSnapshot(*store, report.status);
-    if (txn == nullptr) return report;
-    CheckRecords(txn, *store, report);
-    CheckIndexes(txn, *store, report);
-    MDB_envinfo info;
-    if (mdb_env_info(store->env, &info) != 0) Problem(report, "engine state unreadable");
-    return report;
+    struct Work {
+        std::string path;
+        CheckReport report;
+        std::shared_ptr<RecordStore> store;
+    } work{hostPath, {}, nullptr};
+    const bool finished = RunGuarded(
+        [](void* argument) {
+            Work& w = *static_cast<Work*>(argument);
+            w.report.status = AcquireStore(w.path, w.store);
+            if (w.report.status != 0) return;
+            MDB_txn* txn = ReadSnapshot(*w.store, w.report.status);
+            if (txn == nullptr) return;
+            CheckRecords(txn, *w.store, w.report);
+            CheckIndexes(txn, *w.store, w.report);
+        },
+        &work);
+    if (!finished) {
+        MarkStoreBeingLoadedDamaged();
+        if (work.store) work.store->damaged = true;
+        work.report.status = 0;
+        Problem(work.report, "a page leads outside the file");
+    }
+    return work.report;
 }
 
 }  // namespace vela::recman

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/host_path.hpp"
+#include "recman/fault_guard.hpp"
 #include "recman/key_order.hpp"
 #include "recman/record_locks.hpp"
 #include "recman/record_store.hpp"
@@ -54,9 +55,12 @@ struct Opening {
     std::string scratch;
 
     ~Opening() {
-        if (cursor != nullptr && pid == getpid()) mdb_cursor_close(cursor);
+        if (cursor != nullptr && pid == getpid() && !store->damaged) mdb_cursor_close(cursor);
     }
 };
+
+// The store the current call works on, given up if the engine faults.
+RecordStore* touchedStore = nullptr;
 
 struct Table {
     pid_t pid = getpid();
@@ -685,6 +689,7 @@ int16_t Open(Table& table, uint8_t* block, const Call& call) {
     int16_t status = recman::AcquireStore(path, opening->store);
     if (status != 0) return status;
     RecordStore& store = *opening->store;
+    touchedStore = &store;
     MDB_txn* txn = recman::ReadSnapshot(store, status);
     if (txn == nullptr) return status;
     const std::string owner = recman::ReadOwner(txn, store);
@@ -772,9 +777,9 @@ bool IsStep(uint16_t operation) {
 
 }  // namespace
 
-int16_t RecordManagerCall(uint16_t operation, uint8_t positionBlock[kPositionBlockSize], void* data,
-                          uint16_t* dataLength, void* keyBuffer, uint8_t keyLength,
-                          int8_t keyNumber) {
+static int16_t Dispatch(uint16_t operation, uint8_t* positionBlock, void* data,
+                        uint16_t* dataLength, void* keyBuffer, uint8_t keyLength,
+                        int8_t keyNumber) {
     Table& table = Openings();
     Call call{operation,  false,
               false,      static_cast<uint8_t*>(data),
@@ -806,6 +811,8 @@ int16_t RecordManagerCall(uint16_t operation, uint8_t positionBlock[kPositionBlo
     }
     Opening* opening = Find(positionBlock);
     if (opening == nullptr) return kStatusFileNotOpen;
+    if (opening->store->damaged && call.operation != kOpClose) return kStatusIoError;
+    touchedStore = opening->store.get();
     if ((isRead || call.operation == kOpInsert || call.operation == kOpUpdate ||
          call.operation == kOpStat || call.operation == kOpGetPosition) &&
         (call.dataLength == nullptr || call.data == nullptr)) {
@@ -846,6 +853,46 @@ int16_t RecordManagerCall(uint16_t operation, uint8_t positionBlock[kPositionBlo
     if (IsKeyedRead(call.operation)) return GetByKey(*opening, call);
     if (IsStep(call.operation)) return Step(*opening, call);
     return kStatusInvalidOperation;
+}
+
+namespace {
+
+struct GuardedCall {
+    uint16_t operation;
+    uint8_t* positionBlock;
+    void* data;
+    uint16_t* dataLength;
+    void* keyBuffer;
+    uint8_t keyLength;
+    int8_t keyNumber;
+    int16_t status;
+};
+
+}  // namespace
+
+int16_t RecordManagerCall(uint16_t operation, uint8_t positionBlock[kPositionBlockSize], void* data,
+                          uint16_t* dataLength, void* keyBuffer, uint8_t keyLength,
+                          int8_t keyNumber) {
+    GuardedCall call{operation, positionBlock, data,      dataLength,
+                     keyBuffer, keyLength,     keyNumber, kStatusOk};
+    const bool finished = recman::RunGuarded(
+        [](void* argument) {
+            auto& c = *static_cast<GuardedCall*>(argument);
+            c.status = Dispatch(c.operation, c.positionBlock, c.data, c.dataLength, c.keyBuffer,
+                                c.keyLength, c.keyNumber);
+        },
+        &call);
+    if (finished) {
+        touchedStore = nullptr;
+        return call.status;
+    }
+    // A damaged page: the file's engine state is given up for the rest of
+    // the process, and every later operation on it reports the damage.
+    if (touchedStore != nullptr) touchedStore->damaged = true;
+    touchedStore = nullptr;
+    if (Opening* opening = Find(positionBlock); opening != nullptr) opening->cursor = nullptr;
+    recman::MarkStoreBeingLoadedDamaged();
+    return kStatusIoError;
 }
 
 }  // namespace vela

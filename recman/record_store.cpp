@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "recman/fault_guard.hpp"
 #include "recman/file_header.hpp"
 #include "recman/record_manager.hpp"
 
@@ -57,6 +58,7 @@ int16_t OpenEnvironment(const std::string& path, bool readOnly, MDB_env*& env) {
     mdb_env_set_maxdbs(env, kMaxDatabases);
     mdb_env_set_maxreaders(env, kMaxReaders);
     mdb_env_set_mapsize(env, kMapSize);
+    mdb_env_set_assert(env, [](MDB_env*, const char*) { LeaveGuard(); });
     unsigned flags = MDB_NOSUBDIR | MDB_NOTLS;
     if (readOnly) flags |= MDB_RDONLY;
     rc = mdb_env_open(env, path.c_str(), flags, 0666);
@@ -117,8 +119,13 @@ uint32_t GetLe32(const uint8_t* in) {
 
 }  // namespace
 
+namespace {
+RecordStore* storeBeingLoaded = nullptr;
+}  // namespace
+
 RecordStore::~RecordStore() {
-    if (pid != getpid()) return;  // a parent's engine state: leave it alone
+    // A parent's engine state, or one that met a damaged page: leave it alone.
+    if (pid != getpid() || damaged) return;
     if (writeTxn != nullptr) mdb_txn_abort(writeTxn);
     if (readTxn != nullptr) mdb_txn_abort(readTxn);
     if (env != nullptr) mdb_env_close(env);
@@ -146,6 +153,11 @@ int16_t StatusOfEngineError(int rc) {
         default:
             return kStatusIoError;
     }
+}
+
+void MarkStoreBeingLoadedDamaged() {
+    if (storeBeingLoaded != nullptr) storeBeingLoaded->damaged = true;
+    storeBeingLoaded = nullptr;
 }
 
 void ForgetInheritedStores() {
@@ -186,6 +198,7 @@ int16_t AcquireStore(const std::string& hostPath, std::shared_ptr<RecordStore>& 
     for (auto& weak : stores) {
         auto store = weak.lock();
         if (store->pid == getpid() && store->device == info.st_dev && store->inode == info.st_ino) {
+            if (store->damaged) return kStatusIoError;
             out = store;
             return kStatusOk;
         }
@@ -202,9 +215,16 @@ int16_t AcquireStore(const std::string& hostPath, std::shared_ptr<RecordStore>& 
         store->readOnly = true;
     }
     if (status != 0) return status;
-    status = LoadStore(*store);
-    if (status != 0) return status;
+    // Listed before it is read, so that a fault while reading leaves it
+    // known (and marked damaged) rather than opened a second time.
     stores.push_back(store);
+    storeBeingLoaded = store.get();
+    status = LoadStore(*store);
+    storeBeingLoaded = nullptr;
+    if (status != 0) {
+        stores.pop_back();
+        return status;
+    }
     out = store;
     return kStatusOk;
 }
@@ -302,7 +322,7 @@ void ReleaseSnapshot(RecordStore& store) {
     store.readActive = false;
 }
 
-WriteScope::WriteScope(RecordStore& store) : store_(store) {
+WriteScope::WriteScope(RecordStore& store) {
     if (store.writeTxn != nullptr) {
         txn_ = store.writeTxn;
         return;

@@ -43,6 +43,10 @@ struct RecordStore {
     uint64_t generation = 0;      // changes whenever the read snapshot does
     MDB_txn* writeTxn = nullptr;  // an explicit transaction, when one is open
 
+    // Set when the engine met a damaged page: the engine state of this file
+    // is given up (never touched again) for the rest of the process.
+    bool damaged = false;
+
     // The Stat buffer of the snapshot of generation statGeneration.
     std::vector<uint8_t> statCache;
     uint64_t statGeneration = 0;
@@ -55,6 +59,10 @@ int16_t StatusOfEngineError(int rc);
 
 // The store of hostPath, shared with this process's other openings of it.
 int16_t AcquireStore(const std::string& hostPath, std::shared_ptr<RecordStore>& store);
+
+// After a fault while a store was being opened: marks it damaged, so that
+// it is never used or closed.
+void MarkStoreBeingLoadedDamaged();
 
 // Whether this process has hostPath open.
 bool StoreIsOpen(const std::string& hostPath);
@@ -87,7 +95,6 @@ class WriteScope {
     int16_t Finish(int16_t status);
 
   private:
-    RecordStore& store_;
     MDB_txn* txn_ = nullptr;
     bool own_ = false;
     int16_t status_ = 0;

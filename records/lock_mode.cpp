@@ -6,8 +6,8 @@ namespace vela {
 
 std::string lockModeStack;
 
-void ApplyLockMode(const std::string& spec, int slot, int16_t& mode, std::string& stack) {
-    for (const char c : spec) {
+void ApplyLockMode(const std::string& letters, int slot, int16_t& mode, std::string& stack) {
+    for (const char c : letters) {
         switch (std::toupper(static_cast<unsigned char>(c))) {
             case 'D':
                 mode = kLockModeNone;

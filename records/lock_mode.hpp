@@ -17,7 +17,7 @@ inline constexpr int16_t kLockModeReport = 2;  // "B"
 // Pairs of bytes (slot number, saved mode), newest at the end.
 extern std::string lockModeStack;
 
-// Applies the letters of spec to the mode of slot.
-void ApplyLockMode(const std::string& spec, int slot, int16_t& mode, std::string& stack);
+// Applies the letters to the mode of slot.
+void ApplyLockMode(const std::string& letters, int slot, int16_t& mode, std::string& stack);
 
 }  // namespace vela

@@ -340,13 +340,13 @@ int32_t RecordPosition(int16_t fileNo, int32_t position) {
     return status;
 }
 
-void SetLockMode(int16_t fileNo, const std::string& spec, int16_t& status) {
+void SetLockMode(int16_t fileNo, const std::string& letters, int16_t& status) {
     const int slotNumber = OpenSlotOf(fileNo);
     if (slotNumber == 0) {
         status = kRecordFileNotOpen;
         return;
     }
-    ApplyLockMode(spec, slotNumber, Slots()[slotNumber].lockMode, lockModeStack);
+    ApplyLockMode(letters, slotNumber, Slots()[slotNumber].lockMode, lockModeStack);
 }
 
 std::string ComparableKey(const std::string& keyValue, int16_t fileNo) {

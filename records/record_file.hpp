@@ -57,7 +57,7 @@ int32_t RecordPosition(int16_t fileNo, int32_t position);
 
 // Lock mode letters "D", "A", "B" with "+" and "-" (lock_mode.hpp). Sets
 // status 3 when the file is not open and leaves it alone otherwise.
-void SetLockMode(int16_t fileNo, const std::string& spec, int16_t& status);
+void SetLockMode(int16_t fileNo, const std::string& letters, int16_t& status);
 
 // The current key value in comparable form; "" if the file is not open.
 std::string CurrentKey(int16_t fileNo);

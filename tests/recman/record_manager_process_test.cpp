@@ -9,7 +9,9 @@
 #include <string>
 
 #include "recman/file_check.hpp"
+#include "recman/key_order.hpp"
 #include "recman/record_manager.hpp"
+#include "recman/record_store.hpp"
 #include "tests/recman/record_file_support.hpp"
 #include "tests/support/temp_folder.hpp"
 
@@ -217,6 +219,106 @@ TEST_F(ProcessTest, FilesThatAreNotRecordFilesGiveAStatus) {
     // A folder is not a record file either.
     RecordFileClient file;
     EXPECT_EQ(file.Open(folder.path()), kStatusNotRecordFile);
+}
+
+// A page in the middle overwritten by another program: the engine may follow
+// a page number past the end of the file or meet a page that is not what
+// its parent says. Every read gives a record or a status, never a crash;
+// each trial runs in a child process so that a crash fails the test instead
+// of ending it.
+TEST_F(ProcessTest, PagesOverwrittenInsideTheFileGiveAStatus) {
+    const std::string big = folder / "big.dat";
+    ASSERT_EQ(CreateFile(big, CreateBuffer(64, {{{1, 8, 0}}, {{9, 4, 1}}})), 0);
+    {
+        RecordFileClient file;
+        ASSERT_EQ(file.Open(big), 0);
+        uint16_t length = 0;
+        RecordManagerCall(kOpBeginTransaction, file.block.data(), nullptr, &length, nullptr, 0, 0);
+        for (int i = 0; i < 3000; ++i) {
+            char code[16];
+            snprintf(code, sizeof code, "%08d%04d", i * 7919 % 100000, i % 97);
+            std::string record(code);
+            record.resize(64, ' ');
+            ASSERT_EQ(file.Insert(record), 0);
+        }
+        RecordManagerCall(kOpEndTransaction, file.block.data(), nullptr, &length, nullptr, 0, 0);
+    }
+    const std::string good = testing::ReadFile(big);
+    const std::size_t pages = good.size() / 4096;
+    ASSERT_GT(pages, 10u);
+    int damagedTrials = 0;
+    for (int trial = 0; trial < 40; ++trial) {
+        std::mt19937 random(trial);
+        std::string bad = good;
+        const std::size_t page = 2 + random() % (pages - 2);
+        for (std::size_t i = 0; i < 4096; ++i)
+            bad[page * 4096 + i] = static_cast<char>(random());
+        const std::string damaged = folder / "damaged.dat";
+        unlink(damaged.c_str());
+        unlink((damaged + "-lock").c_str());
+        testing::WriteFile(damaged, bad);
+        const pid_t child = Spawn([&] {
+            RecordFileClient file;
+            int16_t status = file.Open(damaged);
+            if (status != 0)
+                return status == kStatusIoError || status == kStatusNotRecordFile ? 2 : 1;
+            for (int8_t key = 0; key < 2; ++key) {
+                int count = 0;
+                for (status = file.Get(kOpGetFirst, key); status == 0 && count < 10000;
+                     status = file.Get(kOpGetNext, key)) {
+                    ++count;
+                }
+                if (status == kStatusIoError) return 2;
+                if (status != 0 && status != kStatusEndOfFile) return 1;
+            }
+            recman::CheckRecordFile(damaged);
+            return 0;
+        });
+        const int code = ExitCode(child);
+        ASSERT_TRUE(code == 0 || code == 2)
+            << "trial " << trial << " page " << page << ": " << code;
+        if (code == 2) ++damagedTrials;
+    }
+    EXPECT_GT(damagedTrials, 0);
+}
+
+TEST_F(ProcessTest, AReaderSeesAnotherProcesssCommitByItsNextOperation) {
+    RecordFileClient reader;
+    ASSERT_EQ(reader.Open(path), 0);
+    ASSERT_EQ(reader.Get(kOpGetFirst, 0), 0);  // holds a snapshot with two records
+    const pid_t writer = Spawn([&] {
+        RecordFileClient file;
+        if (file.Open(path) != 0) return 1;
+        if (file.Insert("AAAAAAAB") != 0) return 2;  // between the two
+        return file.Get(kOpGetEqual, 0, "AAAAAAAA") == 0 && file.Delete() == 0 ? 0 : 3;
+    });
+    ASSERT_EQ(ExitCode(writer), 0);
+    // The current record was deleted meanwhile: Next goes on from its place.
+    ASSERT_EQ(reader.Get(kOpGetNext, 0), 0);
+    EXPECT_EQ(reader.record, "AAAAAAAB");
+    std::vector<uint8_t> stat;
+    ASSERT_EQ(reader.Stat(stat), 0);
+    EXPECT_EQ(stat[6], 2);
+}
+
+TEST_F(ProcessTest, CheckFindsIndexesThatDisagreeWithTheRecords) {
+    EXPECT_TRUE(recman::CheckRecordFile(path).Sound());
+    {
+        std::shared_ptr<recman::RecordStore> store;
+        ASSERT_EQ(recman::AcquireStore(path, store), 0);
+        MDB_txn* txn = nullptr;
+        ASSERT_EQ(mdb_txn_begin(store->env, nullptr, 0, &txn), 0);
+        std::string entry = "BBBBBBBB";
+        recman::AppendPosition(entry, 2);
+        MDB_val key{entry.size(), entry.data()};
+        ASSERT_EQ(mdb_del(txn, store->keys[0], &key, nullptr), 0);
+        ASSERT_EQ(mdb_txn_commit(txn), 0);
+    }
+    const recman::CheckReport report = recman::CheckRecordFile(path);
+    EXPECT_FALSE(report.Sound());
+    ASSERT_EQ(report.problems.size(), 2u);
+    EXPECT_EQ(report.problems[0], "record 2 missing from key 0");
+    EXPECT_EQ(report.problems[1], "key 0: distinct value count 2, found 1");
 }
 
 }  // namespace

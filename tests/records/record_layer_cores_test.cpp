@@ -38,7 +38,7 @@ TEST(RecordPathTest, SplitsFolderBaseAndExtension) {
 
 TEST(LockModeTest, LettersAndTheSavedModes) {
     struct Case {
-        const char* spec;
+        const char* letters;
         int16_t start;
         int16_t mode;
         std::size_t stackSize;
@@ -51,9 +51,9 @@ TEST(LockModeTest, LettersAndTheSavedModes) {
     for (const Case& c : cases) {
         std::string stack;
         int16_t mode = c.start;
-        ApplyLockMode(c.spec, 3, mode, stack);
-        EXPECT_EQ(mode, c.mode) << c.spec;
-        EXPECT_EQ(stack.size(), c.stackSize) << c.spec;
+        ApplyLockMode(c.letters, 3, mode, stack);
+        EXPECT_EQ(mode, c.mode) << c.letters;
+        EXPECT_EQ(stack.size(), c.stackSize) << c.letters;
     }
     // "-" takes the newest pair of its own slot only.
     std::string stack;

@@ -1,0 +1,22 @@
+// A guard around the storage engine's reads of a mapped file. The engine
+// trusts the page numbers it finds in the file; in a file damaged in the
+// middle (a page overwritten by another program, a bad disk block) it can
+// follow one past the end of the file and the process would die of SIGBUS
+// or SIGSEGV. Inside the guard such a fault ends the guarded call instead,
+// and the caller reports an I/O error. Faults outside the guard go to the
+// handler that was there before.
+#pragma once
+
+namespace vela::recman {
+
+// Runs fn(argument); false when a memory fault ended it early. What fn had
+// built on the stack is abandoned, not destroyed, so callers give up the
+// engine state it was using.
+bool RunGuarded(void (*fn)(void*), void* argument);
+
+// Ends the innermost guarded call as a fault would; returns only outside a
+// guard. The engine's consistency checks call it when they find a page that
+// is not what its parent says (they would abort the process otherwise).
+void LeaveGuard();
+
+}  // namespace vela::recman
