@@ -1,9 +1,11 @@
 // The text-session help file, "AJUDA\" + topic + ".HLP": fixed-length
 // records of one screen line each, as long as the console is wide (an
-// 80-column console reads 80 bytes a line; pages written as lines of 78
-// characters and CR LF fit that exactly). Bytes are code page 850 text
+// 80-column console reads 80 bytes a line). Bytes are code page 850 text
 // except three toggles that take no column: 1e highlight, 1f underline and
-// 10 reverse. Every line starts with all toggles off.
+// 10 reverse. Every line starts with all toggles off. Records carry no line
+// ends: a page written as lines of 78 characters and CR LF reads the same
+// while its lines have no toggles, but a line with toggles shows more than
+// 78 characters, the CR and LF among them.
 //
 // HelpFile reads one record at a time, as the help window asks for it;
 // StyleHelpLine turns a record into the runs of text to print and the text

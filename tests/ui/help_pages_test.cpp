@@ -1,7 +1,8 @@
 // The help pages kept in the repository (data/AJUDA) as the help window
-// reads them: records of 80 bytes, 78 of text and CR LF, only the three
-// style toggles among the control codes, every toggle turned off again on
-// its line, at most 76 visible characters; the program's topics present in
+// reads them: records of 80 bytes of text with no line ends (a CR LF inside
+// a record would be shown as two characters on a line with toggles), only
+// the three style toggles among the control codes, every toggle turned off
+// again on its line, its text within the 76 columns shown; the program's topics present in
 // Catalan, and a page in a language folder only beside its Catalan page.
 // The HTML pages that Windows sessions open say the same as the text pages
 // beside them.
@@ -37,7 +38,7 @@ bool IsToggle(char c) { return c == '\x1e' || c == '\x1f' || c == '\x10'; }
 std::vector<std::string> TextLines(const std::string& contents) {
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < contents.size(); at += 80) {
-        std::string line = contents.substr(at, 78);
+        std::string line = contents.substr(at, 80);
         std::erase_if(line, IsToggle);
         line.erase(line.find_last_not_of(' ') + 1);
         lines.push_back(Utf8FromCp850(line));
@@ -87,9 +88,8 @@ TEST(HelpPages, RecordsAreScreenLinesWithBalancedToggles) {
         for (std::size_t at = 0; at < contents.size(); at += 80) {
             SCOPED_TRACE(at / 80 + 1);
             const std::string record = contents.substr(at, 80);
-            EXPECT_EQ(record.substr(78), "\r\n");
             std::multiset<char> toggles;
-            for (char c : record.substr(0, 78)) {
+            for (char c : record) {
                 const auto code = static_cast<std::uint8_t>(c);
                 if (code == 0x1e || code == 0x1f || code == 0x10) {
                     toggles.insert(c);
@@ -98,7 +98,7 @@ TEST(HelpPages, RecordsAreScreenLinesWithBalancedToggles) {
                     EXPECT_NE(code, 127);
                 }
             }
-            std::string trimmed = record.substr(0, 78);
+            std::string trimmed = record;
             trimmed.erase(trimmed.find_last_not_of(' ') + 1);
             int shown = 0;
             for (char c : trimmed) {
