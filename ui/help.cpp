@@ -28,8 +28,8 @@ bool IsFile(const std::string& path) {
 }
 
 void SetStyle(const char* letters) {
-    std::string spec = letters;
-    SetTextStyle(spec);
+    std::string style = letters;
+    SetTextStyle(style);
 }
 
 // A key straight from the console: the character's code or the scan code

@@ -35,8 +35,8 @@ void Status(std::int16_t key, std::int16_t position, int field, const std::strin
     char line[64];
     std::snprintf(line, sizeof line, "KEY %04x POS %d FIELD %d",
                   static_cast<unsigned>(static_cast<std::uint16_t>(key)), position, field + 1);
-    std::string spec = "n";
-    SetTextStyle(spec);
+    std::string plain = "n";
+    SetTextStyle(plain);
     Screen().Locate(24, 1);
     Screen().Print(line + std::string(40, ' '));
     Screen().Locate(25, 1);
