@@ -181,6 +181,12 @@ void WaitKey(std::int16_t& key) {
     if (button != 0) key = static_cast<std::int16_t>(column * 256 + button * 64 + row);
 }
 
+void WaitEvent(std::int16_t& key, std::int16_t& button, std::int16_t& row, std::int16_t& column) {
+    do {
+        ReadKeyWithin(-1, key, button, row, column);
+    } while (key == 0 && button == 0);
+}
+
 void FlushKeys() {
     Console().FlushInput();
 }
