@@ -112,10 +112,15 @@ constexpr std::array<HelpKey, 6> kHelpKeys = {{
     {keys::kEnd, MoreBelow, LastPage},
 }};
 
+constexpr int kHelpPageWidth = 80;
+
 void ShowHelpWindow(const std::string& topic) {
     const int top = 4;
     const int bottom = ScreenRows() - 3;
-    const HelpFile file(ResolveHostPath(HelpPagePath(topic, ".HLP")), ScreenColumns());
+    // Help pages are written a line of 80 bytes, the width of the console
+    // they were made for; a wider terminal must not read them in longer
+    // records, which would run the lines into each other.
+    const HelpFile file(ResolveHostPath(HelpPagePath(topic, ".HLP")), kHelpPageWidth);
 
     SetStyle("+h");
     OpenWindow(top, 1, static_cast<std::int16_t>(bottom), ScreenColumns());

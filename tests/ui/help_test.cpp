@@ -97,6 +97,7 @@ std::string Page(int lines, const std::string& prefix = "LINE ") {
 // blanks removed.
 class RecordingConsole : public HeadlessConsole {
   public:
+    using HeadlessConsole::HeadlessConsole;
     void Present(const ScreenGrid& grid) override {
         HeadlessConsole::Present(grid);
         frames.push_back({Trimmed(grid, 5), Trimmed(grid, 21)});
@@ -199,6 +200,20 @@ TEST_F(HelpWindowTest, PagingThroughFortyLines) {
         {"LINE 1", "LINE 17"},   // PgUp at the top does nothing
     };
     EXPECT_EQ(frames, expected);
+}
+
+TEST_F(HelpWindowTest, PagesKeepTheirLinesOnAWiderTerminal) {
+    // Help pages are written 80 bytes a line; a 90-column terminal still
+    // shows them line by line.
+    auto wide = std::make_unique<RecordingConsole>(25, 90);
+    console_ = wide.get();
+    InstallConsole(std::move(wide));
+    ASSERT_EQ(ScreenColumns(), 90);
+    WriteFile(root_ / "AJUDA/KELD0190.HLP", Page(40));
+    const Frames frames = Browse("KELD0190", {keys::kPageDown});
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0], std::make_pair(std::string("LINE 1"), std::string("LINE 17")));
+    EXPECT_EQ(frames[1], std::make_pair(std::string("LINE 18"), std::string("LINE 34")));
 }
 
 TEST_F(HelpWindowTest, MissingFileGivesAnEmptyWindow) {
