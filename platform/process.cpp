@@ -136,6 +136,7 @@ int RunPiped(const std::vector<std::string>& arguments, const std::string& input
     ::sigaction(SIGPIPE, &ignore, &previous);
     std::size_t written = 0;
     int writeFd = in[1];
+    ::fcntl(writeFd, F_SETFL, ::fcntl(writeFd, F_GETFL) | O_NONBLOCK);
     if (input.empty()) {
         ::close(writeFd);
         writeFd = -1;

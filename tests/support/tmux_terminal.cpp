@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <thread>
 
@@ -41,9 +42,13 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
               "set -g remain-on-exit on\n"
               "set -g default-size 80x25\n"
               "set -g default-terminal tmux-256color\n");
+    // A shell runs the program and writes down its exit status: tmux's own
+    // record of it is not always there when the pane closes.
     std::string shellCommand;
     for (const auto& part : command)
         shellCommand += ShellQuote(part) + " ";
+    const std::string status = ShellQuote(folder_ / "status");
+    shellCommand += "; echo $? > " + status + ".tmp; mv " + status + ".tmp " + status;
     std::vector<std::string> arguments = {
         "-f", folder_ / "tmux.conf", "new-session", "-d", "-s", "e2e", "-x", "80", "-y", "25"};
     for (const auto& [name, value] : environment) {
@@ -133,12 +138,17 @@ bool TmuxTerminal::WaitForRow(int row, const std::string& text, int timeoutMs) {
     return WaitFor([&] { return Row(row).starts_with(text); }, timeoutMs);
 }
 
+int TmuxTerminal::Pid() {
+    // The pane runs the shell; the program is its child.
+    const std::string shell = std::to_string(
+        std::atoi(Tmux({"display-message", "-p", "-t", "e2e", "#{pane_pid}"}).c_str()));
+    return std::atoi(ReadFile("/proc/" + shell + "/task/" + shell + "/children").c_str());
+}
+
 bool TmuxTerminal::Ended(int& status) {
-    std::istringstream text(
-        Tmux({"display-message", "-p", "-t", "e2e", "#{pane_dead} #{pane_dead_status}"}));
-    int dead = 0;
-    text >> dead >> status;
-    return dead == 1;
+    if (!FileExists(folder_ / "status")) return false;
+    status = std::atoi(ReadFile(folder_ / "status").c_str());
+    return true;
 }
 
 }  // namespace vela::testing

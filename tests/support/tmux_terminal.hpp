@@ -47,7 +47,11 @@ class TmuxTerminal {
     bool WaitForText(const std::string& text, int timeoutMs = 5000);
     bool WaitForRow(int row, const std::string& text, int timeoutMs = 5000);
 
-    // The program has ended; its exit status in status.
+    // The process id of the program.
+    int Pid();
+
+    // The program has ended; its exit code in status (128 + the signal
+    // that ended it, as a shell shows it).
     bool Ended(int& status);
 
   private:

@@ -2,6 +2,7 @@
 // and every key travels the whole way, from tmux's encoding through the
 // decoder, the key mapper and the key reading to the echo on the screen.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <string>
 #include <vector>
@@ -104,6 +105,37 @@ TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackAtTheEnd) {
     ASSERT_TRUE(terminal_->WaitFor([&] { return terminal_->Ended(status); })) << Dump();
     EXPECT_EQ(status, 0);
     // Back on the normal screen: nothing of the program's is left there.
+    EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
+}
+
+TEST_F(ConsoleEndToEnd, AChildProgramGetsTheNormalTerminalAndTheScreenComesBack) {
+    terminal_->SendKey("F2");
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    const auto before = terminal_->Screen();
+    terminal_->SendKey("F5");
+    ASSERT_TRUE(terminal_->WaitForText("CHILD RUNNING")) << Dump();
+    EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
+    // The child reads a line in the terminal's normal (cooked) mode.
+    terminal_->SendText("yes");
+    terminal_->SendKey("Enter");
+    ASSERT_TRUE(terminal_->WaitForRow(23, "CHILD 4")) << Dump();
+    const auto after = terminal_->Screen();
+    for (int row = 0; row < 22; ++row)
+        EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
+    // Keys are read as before.
+    terminal_->SendKey("F1");
+    EXPECT_TRUE(Echoed("3b00", 3)) << Dump();
+}
+
+TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackWhenTheProgramIsKilled) {
+    terminal_->SendKey("F2");
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    const int pid = terminal_->Pid();
+    ASSERT_GT(pid, 1);  // never the whole process group
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    int status = -1;
+    ASSERT_TRUE(terminal_->WaitFor([&] { return terminal_->Ended(status); })) << Dump();
+    EXPECT_EQ(status, 128 + SIGTERM);
     EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
 }
 
