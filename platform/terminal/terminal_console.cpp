@@ -10,6 +10,8 @@
 
 #include "platform/code_page_850.hpp"
 #include "platform/environment.hpp"
+#include "platform/process.hpp"
+#include "platform/terminal/desktop_clipboard.hpp"
 #include "platform/terminal/terminfo.hpp"
 #include "platform/terminal/tty.hpp"
 
@@ -75,6 +77,8 @@ std::unique_ptr<TerminalConsole> TerminalConsole::Open(std::string& error) {
         console->input_.AddSequence(key.sequence, key.key, key.modifiers);
     }
     console->frameTitles_ = !GetEnvironment("VELA_FRAME_TITLE").empty();
+    console->clipboardTool_ =
+        ChooseClipboardTool([](const char* name) { return GetEnvironment(name); }, ProgramInPath);
     EnterProgramMode();
     console->ProbeKeyboard();
     return console;

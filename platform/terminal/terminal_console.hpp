@@ -11,10 +11,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/console.hpp"
+#include "platform/terminal/desktop_clipboard.hpp"
 #include "platform/terminal/renderer.hpp"
 #include "platform/terminal/terminal_input.hpp"
 
@@ -70,6 +72,7 @@ class TerminalConsole : public ConsoleBackend {
     long frames_ = 0;
     std::string bell_ = "\a";
     std::string clipboard_;
+    std::optional<ClipboardTool> clipboardTool_;
 };
 
 }  // namespace vela::terminal
