@@ -64,8 +64,8 @@ std::unique_ptr<TerminalConsole> TerminalConsole::Open(std::string& error) {
     }
     if (rows < kLeastRows || columns < kLeastColumns) {
         error = "El terminal té " + std::to_string(rows) + " files i " + std::to_string(columns) +
-                " columnes; el programa en necessita com a mínim " + std::to_string(kLeastRows) +
-                " i " + std::to_string(kLeastColumns) + ".";
+                " columnes; en calen com a mínim " + std::to_string(kLeastRows) + " i " +
+                std::to_string(kLeastColumns) + ".";
         return nullptr;
     }
     std::unique_ptr<TerminalConsole> console(new TerminalConsole());

@@ -32,7 +32,8 @@ bool TmuxTerminal::Available() {
 }
 
 TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
-                           const std::vector<std::pair<std::string, std::string>>& environment) {
+                           const std::vector<std::pair<std::string, std::string>>& environment,
+                           int rows, int columns) {
     static int sessions = 0;
     socket_ = "vela-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++sessions);
     WriteFile(folder_ / "tmux.conf",
@@ -40,7 +41,6 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
               "set -g extended-keys on\n"
               "set -g status off\n"
               "set -g remain-on-exit on\n"
-              "set -g default-size 80x25\n"
               "set -g default-terminal tmux-256color\n");
     // A shell runs the program and writes down its exit status: tmux's own
     // record of it is not always there when the pane closes.
@@ -49,8 +49,11 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
         shellCommand += ShellQuote(part) + " ";
     const std::string status = ShellQuote(folder_ / "status");
     shellCommand += "; echo $? > " + status + ".tmp; mv " + status + ".tmp " + status;
-    std::vector<std::string> arguments = {
-        "-f", folder_ / "tmux.conf", "new-session", "-d", "-s", "e2e", "-x", "80", "-y", "25"};
+    std::vector<std::string> arguments = {"-f",          folder_ / "tmux.conf",
+                                          "new-session", "-d",
+                                          "-s",          "e2e",
+                                          "-x",          std::to_string(columns),
+                                          "-y",          std::to_string(rows)};
     for (const auto& [name, value] : environment) {
         arguments.push_back("-e");
         arguments.push_back(name + "=" + value);
@@ -68,6 +71,10 @@ std::string TmuxTerminal::Tmux(std::vector<std::string> arguments) {
     std::string output;
     RunPiped(arguments, "", &output);
     return output;
+}
+
+void TmuxTerminal::Resize(int rows, int columns) {
+    Tmux({"resize-window", "-t", "e2e", "-x", std::to_string(columns), "-y", std::to_string(rows)});
 }
 
 void TmuxTerminal::SendKey(const std::string& tmuxKeyName) {
@@ -100,6 +107,10 @@ std::vector<std::string> TmuxTerminal::Screen() {
     for (std::string line; std::getline(text, line);)
         rows.push_back(line);
     return rows;
+}
+
+std::string TmuxTerminal::History() {
+    return Tmux({"capture-pane", "-p", "-S", "-", "-t", "e2e"});
 }
 
 std::string TmuxTerminal::Row(int row) {

@@ -139,5 +139,35 @@ TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackWhenTheProgramIsKilled) {
     EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
 }
 
+TEST_F(ConsoleEndToEnd, TheScreenFollowsTheTerminalsSize) {
+    const std::string title = terminal_->Title();
+    terminal_->Resize(30, 90);
+    // The program draws the whole screen again once it knows.
+    ASSERT_TRUE(terminal_->WaitFor([&] { return terminal_->Title() != title; })) << title;
+    terminal_->SendKey("F1");
+    ASSERT_TRUE(terminal_->WaitForRow(29, "KEY 3b00 N 1")) << Dump();
+    EXPECT_TRUE(terminal_->WaitForRow(30, "DEPTH 0 STACK no")) << Dump();
+    // Windows still open and close on the larger screen.
+    terminal_->SendKey("F4");
+    ASSERT_TRUE(terminal_->WaitForText("MISSATGE DE PROVA")) << Dump();
+    terminal_->SendKey("F3");
+    EXPECT_TRUE(terminal_->WaitFor([&] { return Dump().find("MISSATGE") == std::string::npos; }));
+}
+
+TEST(ConsoleEndToEndSmall, ATerminalTooSmallIsRefusedClearly) {
+    if (!TmuxTerminal::Available()) GTEST_SKIP() << "tmux is not installed";
+    TempFolder session;
+    TmuxTerminal terminal({VELA_WINDOW_KEY_ECHO}, {{"RUKTMP", session.path()}}, 24, 80);
+    int status = -1;
+    ASSERT_TRUE(terminal.WaitFor([&] { return terminal.Ended(status); }));
+    EXPECT_EQ(status, 2);
+    // What a program prints on leaving may have scrolled by the time tmux
+    // marks the pane dead.
+    EXPECT_NE(terminal.History().find("El terminal té 24 files i 80 columnes; en calen com a "
+                                      "mínim 25 i 80."),
+              std::string::npos)
+        << terminal.History();
+}
+
 }  // namespace
 }  // namespace vela
