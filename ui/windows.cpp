@@ -303,6 +303,9 @@ void CloseWindow() {
     screen.Locate(entry->cursorRow, entry->cursorColumn);
     file.SetNextPosition(entry->start);
     if (entry->start == kEmptyPosition) RemoveStackFile();
+    // A closed window must leave the screen even if the program works on
+    // without reading a key.
+    PresentScreen();
 }
 
 void SetTextStyle(std::string& spec) {
@@ -377,6 +380,9 @@ void MessageWindow(std::int16_t centreRow, const std::string& text) {
         Screen().Print(line(i));
     }
     restore();
+    // Messages are often shown while the program works or waits (a locked
+    // file, a run in progress) without reading a key: show it now.
+    PresentScreen();
 }
 
 }  // namespace vela

@@ -295,6 +295,15 @@ TEST_F(WindowsTest, MessageTextOnTheRowsOfTheWindow) {
     EXPECT_EQ(Screen().RowText(11).substr(winLeft + 1, 10), "BBBBBBBB  ");
 }
 
+TEST_F(WindowsTest, MessagesAreShownAtOnce) {
+    HeadlessConsole* console = InstalledHeadless();
+    ASSERT_NE(console, nullptr);
+    MessageWindow(12, "ESPEREU");
+    EXPECT_EQ(console->Presents(), 1);
+    CloseWindow();
+    EXPECT_EQ(console->Presents(), 2);
+}
+
 TEST_F(WindowsTest, MessageTooTallForTheScreenShowsNothing) {
     const auto before = Snapshot();
     std::string text;
