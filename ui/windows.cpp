@@ -308,12 +308,12 @@ void CloseWindow() {
     PresentScreen();
 }
 
-void SetTextStyle(std::string& spec) {
-    for (char& c : spec) {
+void SetTextStyle(std::string& letters) {
+    for (char& c : letters) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
-    if (IsAllChar(spec, ' ') != 0) return;
-    const auto has = [&](char letter) { return spec.find(letter) != std::string::npos; };
+    if (IsAllChar(letters, ' ') != 0) return;
+    const auto has = [&](char letter) { return letters.find(letter) != std::string::npos; };
     if (has('+')) styleStack.push_back(static_cast<char>(textStyle));
     std::int16_t style = 0;
     if (has('-')) {

@@ -66,7 +66,7 @@ void CloseWindow();
 // Colours by letters: "U" row 4, else "R" 2 + "N" 1, none row 0; "+" saves
 // the current style first, "-" restores the newest saved one instead. The
 // text is upper-cased in place.
-void SetTextStyle(std::string& spec);
+void SetTextStyle(std::string& letters);
 
 // A framed window holding text (wrapped to 76 columns) centred on the given
 // row, shown at once. It stays open until the caller's CloseWindow.
