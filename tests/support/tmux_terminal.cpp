@@ -48,7 +48,9 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
     for (const auto& part : command)
         shellCommand += ShellQuote(part) + " ";
     const std::string status = ShellQuote(folder_ / "status");
-    shellCommand += "; echo $? > " + status + ".tmp; mv " + status + ".tmp " + status;
+    // The terminal's settings as the program left them are kept too.
+    shellCommand += "; echo $? > " + status + ".tmp; stty -a > " +
+                    ShellQuote(folder_ / "settings") + "; mv " + status + ".tmp " + status;
     std::vector<std::string> arguments = {"-f",          folder_ / "tmux.conf",
                                           "new-session", "-d",
                                           "-s",          "e2e",
@@ -154,6 +156,10 @@ int TmuxTerminal::Pid() {
     const std::string shell = std::to_string(
         std::atoi(Tmux({"display-message", "-p", "-t", "e2e", "#{pane_pid}"}).c_str()));
     return std::atoi(ReadFile("/proc/" + shell + "/task/" + shell + "/children").c_str());
+}
+
+std::string TmuxTerminal::SettingsAfterTheEnd() {
+    return ReadFile(folder_ / "settings");
 }
 
 bool TmuxTerminal::Ended(int& status) {

@@ -61,6 +61,9 @@ class TmuxTerminal {
     // that ended it, as a shell shows it).
     bool Ended(int& status);
 
+    // The terminal's settings ("stty -a") once the program has ended.
+    std::string SettingsAfterTheEnd();
+
   private:
     std::string Tmux(std::vector<std::string> arguments);
 

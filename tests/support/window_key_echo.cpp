@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "env/session.hpp"
@@ -106,6 +107,8 @@ int main() {
                 Screen().Print("CHILD " + std::to_string(code));
                 break;
             }
+            case 0x4300:  // F9
+                throw std::runtime_error("fatal error asked for");
             default:
                 break;
         }

@@ -27,6 +27,18 @@ class ConsoleEndToEnd : public ::testing::Test {
         ASSERT_TRUE(terminal_->WaitForRow(25, "DEPTH 0 STACK no")) << Dump();
     }
 
+    // The terminal is back in its normal mode: lines edited and echoed,
+    // signals from the keyboard.
+    void ExpectNormalMode() {
+        std::string settings = " " + terminal_->SettingsAfterTheEnd() + " ";
+        for (char& c : settings) {
+            if (c == '\n') c = ' ';
+        }
+        for (const char* flag : {" icanon", " echo ", " isig", " icrnl", " opost"}) {
+            EXPECT_NE(settings.find(flag), std::string::npos) << flag << "\n" << settings;
+        }
+    }
+
     std::string Dump() {
         std::string text;
         for (const auto& row : terminal_->Screen())
@@ -106,6 +118,7 @@ TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackAtTheEnd) {
     EXPECT_EQ(status, 0);
     // Back on the normal screen: nothing of the program's is left there.
     EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
+    ExpectNormalMode();
 }
 
 TEST_F(ConsoleEndToEnd, AChildProgramGetsTheNormalTerminalAndTheScreenComesBack) {
@@ -137,6 +150,18 @@ TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackWhenTheProgramIsKilled) {
     ASSERT_TRUE(terminal_->WaitFor([&] { return terminal_->Ended(status); })) << Dump();
     EXPECT_EQ(status, 128 + SIGTERM);
     EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
+    ExpectNormalMode();
+}
+
+TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackAfterAFatalError) {
+    terminal_->SendKey("F2");
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    terminal_->SendKey("F9");
+    int status = -1;
+    ASSERT_TRUE(terminal_->WaitFor([&] { return terminal_->Ended(status); })) << Dump();
+    EXPECT_EQ(status, 128 + SIGABRT);
+    EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
+    ExpectNormalMode();
 }
 
 TEST_F(ConsoleEndToEnd, TheScreenFollowsTheTerminalsSize) {
