@@ -17,19 +17,25 @@ void TerminalInput::Expire(long long nowMs, std::vector<InputEvent>* replies) {
 }
 
 void TerminalInput::Take(const std::vector<InputEvent>& inputs, std::vector<InputEvent>* replies) {
-    std::vector<ConsoleEvent> events;
     for (const auto& input : inputs) {
         const bool reply = input.type == InputEvent::Type::KittyFlags ||
                            input.type == InputEvent::Type::DeviceAttributes;
         if (reply && replies != nullptr) replies->push_back(input);
+        std::vector<ConsoleEvent> events;
         mapper_.Map(input, events);
+        for (const auto& event : events)
+            queue_.push_back({event, mapper_.HeldControlKeys()});
     }
-    queue_.insert(queue_.end(), events.begin(), events.end());
 }
 
 bool TerminalInput::Pop(ConsoleEvent& event) {
-    if (queue_.empty()) return false;
-    event = queue_.front();
+    if (queue_.empty()) {
+        // Nothing waiting: what is held now is what the last event left.
+        held_ = mapper_.HeldControlKeys();
+        return false;
+    }
+    event = queue_.front().event;
+    held_ = queue_.front().held;
     queue_.pop_front();
     return true;
 }
@@ -42,6 +48,7 @@ void TerminalInput::Flush() {
 void TerminalInput::Reset() {
     Flush();
     mapper_.Reset();
+    held_ = 0;
 }
 
 }  // namespace vela::terminal

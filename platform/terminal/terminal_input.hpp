@@ -26,10 +26,13 @@ class TerminalInput {
     int TimeUntilExpiry(long long nowMs) const { return decoder_.TimeUntilExpiry(nowMs); }
 
     bool Pop(ConsoleEvent& event);
-    void Push(const ConsoleEvent& event) { queue_.push_back(event); }
+    void Push(const ConsoleEvent& event) { queue_.push_back({event, mapper_.HeldControlKeys()}); }
     bool Empty() const { return queue_.empty(); }
 
-    std::uint16_t HeldControlKeys() const { return mapper_.HeldControlKeys(); }
+    // The modifier keys held when the event last popped happened: a read
+    // may bring many events, and a key's meaning depends on what was held
+    // at its time, not at the end of the read.
+    std::uint16_t HeldControlKeys() const { return held_; }
     void AddSequence(std::string sequence, Key key, std::uint8_t modifiers) {
         decoder_.AddSequence(std::move(sequence), key, modifiers);
     }
@@ -42,9 +45,14 @@ class TerminalInput {
   private:
     void Take(const std::vector<InputEvent>& inputs, std::vector<InputEvent>* replies);
 
+    struct Queued {
+        ConsoleEvent event;
+        std::uint16_t held;
+    };
     InputDecoder decoder_;
     KeyMapper mapper_;
-    std::deque<ConsoleEvent> queue_;
+    std::deque<Queued> queue_;
+    std::uint16_t held_ = 0;
 };
 
 }  // namespace vela::terminal

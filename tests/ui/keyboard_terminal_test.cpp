@@ -106,6 +106,16 @@ TEST_F(KeyboardOnATerminal, AltAndTheKeypadWithTheKittyProtocol) {
     }
 }
 
+TEST_F(KeyboardOnATerminal, AltAndTheKeypadInOneRead) {
+    // One read brings the whole gesture and the next key: each key counts
+    // with the modifiers held at its time.
+    console_->Arrive(KittyAltDown() + KittyKeypad(1) + KittyKeypad(3) + KittyKeypad(0) +
+                     KittyAltUp() + "\x1b[57400u\x1b[57400;1:3u" + "z");
+    EXPECT_EQ(Wait(), 0x82);
+    EXPECT_EQ(Wait(), '1');
+    EXPECT_EQ(Wait(), 'z');
+}
+
 TEST_F(KeyboardOnATerminal, AltReleasedLaterThanTheDigits) {
     console_->Arrive(KittyAltDown() + KittyKeypad(1) + KittyKeypad(3));
     // The reader polls while Alt is held; the last digit and the release
