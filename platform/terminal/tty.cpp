@@ -168,12 +168,17 @@ bool OpenTty(std::string& error) {
 }
 
 void SetTtyModeSequences(std::string enter, std::string leave) {
-    // Not while a handler might read them.
-    const bool wasInProgramMode = inProgramMode.load();
-    if (wasInProgramMode) Leave();
+    // The handlers read these: no signal may arrive half-way through.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::sigprocmask(SIG_BLOCK, &all, &previous);
     Store(enterSequence, enterLength, kBaseEnter, enter);
     Store(leaveSequence, leaveLength, leave, kBaseLeave);
-    if (wasInProgramMode) Enter();
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+    // Already in the program's mode: only the new part is sent, without
+    // leaving the alternate screen or losing typed-ahead keys.
+    if (inProgramMode.load()) WriteRaw(enter.data(), enter.size());
 }
 
 void EnterProgramMode() {

@@ -125,6 +125,9 @@ TEST(TerminalConsoleOnAPseudoTerminal, KittyKeyboardProtocol) {
     ASSERT_TRUE(pty.Pump(report[0], "\x1b[?u\x1b[c", false)) << pty.output();
     pty.Type("\x1b[?0u\x1b[?62;22c");
     ASSERT_TRUE(pty.Pump(report[0], "\x1b[>27u", false)) << pty.output();
+    // Switched on in place: the program's screen is not left meanwhile.
+    EXPECT_EQ(pty.output().substr(0, pty.output().find("\x1b[>27u")).find("\x1b[?1049l"),
+              std::string::npos);
 
     // Left Alt held, keypad 1, 3, 0 (each pressed and released), Alt up;
     // then Ctrl+F1; then "q" as the kitty protocol sends text keys.
