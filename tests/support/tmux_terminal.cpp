@@ -158,6 +158,19 @@ int TmuxTerminal::Pid() {
     return std::atoi(ReadFile("/proc/" + shell + "/task/" + shell + "/children").c_str());
 }
 
+std::string TmuxTerminal::Tty() {
+    std::string tty = Tmux({"display-message", "-p", "-t", "e2e", "#{pane_tty}"});
+    while (!tty.empty() && tty.back() == '\n')
+        tty.pop_back();
+    return tty;
+}
+
+std::string TmuxTerminal::Settings() {
+    std::string settings;
+    RunPiped({"stty", "-a", "-F", Tty()}, "", &settings);
+    return settings;
+}
+
 std::string TmuxTerminal::SettingsAfterTheEnd() {
     return ReadFile(folder_ / "settings");
 }

@@ -57,6 +57,10 @@ class TmuxTerminal {
     // The process id of the program.
     int Pid();
 
+    // The terminal's device and its settings ("stty -a") now.
+    std::string Tty();
+    std::string Settings();
+
     // The program has ended; its exit code in status (128 + the signal
     // that ended it, as a shell shows it).
     bool Ended(int& status);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/process.hpp"
 #include "tests/support/temp_folder.hpp"
 #include "tests/support/tmux_terminal.hpp"
 
@@ -29,8 +30,9 @@ class ConsoleEndToEnd : public ::testing::Test {
 
     // The terminal is back in its normal mode: lines edited and echoed,
     // signals from the keyboard.
-    void ExpectNormalMode() {
-        std::string settings = " " + terminal_->SettingsAfterTheEnd() + " ";
+    void ExpectNormalMode() { ExpectNormalMode(terminal_->SettingsAfterTheEnd()); }
+    void ExpectNormalMode(const std::string& stty) {
+        std::string settings = " " + stty + " ";
         for (char& c : settings) {
             if (c == '\n') c = ' ';
         }
@@ -162,6 +164,33 @@ TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackAfterAFatalError) {
     EXPECT_EQ(status, 128 + SIGABRT);
     EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
     ExpectNormalMode();
+}
+
+TEST_F(ConsoleEndToEnd, ContinuedAfterAStopTheTerminalIsTakenAgain) {
+    terminal_->SendKey("F2");
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    const auto before = terminal_->Screen();
+    const int pid = terminal_->Pid();
+    ASSERT_GT(pid, 1);  // never the whole process group
+
+    // Stopped; meanwhile the shell puts the terminal back in its normal
+    // mode and clears the screen.
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    ASSERT_EQ(RunPiped({"stty", "sane", "-F", terminal_->Tty()}, "", nullptr), 0);
+    testing::WriteFile(terminal_->Tty(), "\x1b[2J\x1b[Hshell$ ");
+    ASSERT_TRUE(terminal_->WaitForText("shell$")) << Dump();
+    ExpectNormalMode(terminal_->Settings());
+
+    // Continued: raw mode and the whole screen come back; keys are read.
+    ASSERT_EQ(::kill(pid, SIGCONT), 0);
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    EXPECT_TRUE(terminal_->WaitFor(
+        [&] { return terminal_->Settings().find("-icanon") != std::string::npos; }));
+    const auto after = terminal_->Screen();
+    for (int row = 0; row < 22; ++row)
+        EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
+    terminal_->SendKey("F1");
+    EXPECT_TRUE(Echoed("3b00", 2)) << Dump();
 }
 
 TEST_F(ConsoleEndToEnd, TheScreenFollowsTheTerminalsSize) {
