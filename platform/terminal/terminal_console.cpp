@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 
 #include "platform/code_page_850.hpp"
@@ -119,15 +121,26 @@ void TerminalConsole::Pump(int waitMs, std::vector<InputEvent>* replies) {
             Present(Screen());
         }
     }
-    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+    if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) {
         char buffer[4096];
         const ssize_t n = ::read(TtyFd(), buffer, sizeof buffer);
         if (n > 0) {
             input_.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs(), replies);
             return;
         }
+        if (n == 0 || (errno != EINTR && errno != EAGAIN)) TerminalGone();
     }
     input_.Expire(NowMs(), replies);
+}
+
+// The terminal hung up (its window closed, the connection dropped) and no
+// SIGHUP ended the program, as under nohup: nobody can answer any more, so
+// the program ends as a hangup ends it.
+void TerminalConsole::TerminalGone() {
+    LeaveProgramMode();
+    std::signal(SIGHUP, SIG_DFL);
+    std::raise(SIGHUP);
+    std::_Exit(128 + SIGHUP);
 }
 
 void TerminalConsole::Resized() {

@@ -60,6 +60,7 @@ class TerminalConsole : public ConsoleBackend {
     void ProbeKeyboard();
     void ApplyMouse();
     void Resized();
+    [[noreturn]] void TerminalGone();
 
     int rows_ = kLeastRows;
     int columns_ = kLeastColumns;

@@ -120,6 +120,10 @@ void InstallHandlers() {
     sigemptyset(&action.sa_mask);
     for (int signal :
          {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+        // A signal ignored from the start (nohup) stays ignored.
+        struct sigaction previous {};
+        ::sigaction(signal, nullptr, &previous);
+        if (previous.sa_handler == SIG_IGN) continue;
         action.sa_handler = OnEndingSignal;
         action.sa_flags = SA_RESETHAND;
         ::sigaction(signal, &action, nullptr);

@@ -68,6 +68,12 @@ class PseudoTerminal {
         if (master_ >= 0) ::close(master_);
     }
     bool ok() const { return master_ >= 0 && !name_.empty(); }
+    // The program's side keeps only its own end of the terminal.
+    void CloseMasterInChild() { ::close(master_); }
+    void HangUp() {
+        ::close(master_);
+        master_ = -1;
+    }
     const std::string& name() const { return name_; }
 
     // Reads what the program writes (so that it never blocks on a full
@@ -114,6 +120,7 @@ TEST(TerminalConsoleOnAPseudoTerminal, KittyKeyboardProtocol) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        pty.CloseMasterInChild();
         ::close(report[0]);
         Session.tmpDir = session.path();
         RunProgramSide(pty.name(), report[1]);
@@ -161,6 +168,7 @@ TEST(TerminalConsoleOnAPseudoTerminal, WithoutAnAnswerTheProtocolStaysOff) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        pty.CloseMasterInChild();
         ::close(report[0]);
         Session.tmpDir = session.path();
         RunProgramSide(pty.name(), report[1]);
@@ -175,6 +183,46 @@ TEST(TerminalConsoleOnAPseudoTerminal, WithoutAnAnswerTheProtocolStaysOff) {
     EXPECT_EQ(pty.output().find("\x1b[>"), std::string::npos);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::close(report[0]);
+}
+
+// The terminal goes away (window closed, connection dropped) while the
+// program waits for a key, under nohup so that no SIGHUP ends it: the
+// program still ends, as a hangup ends it, instead of spinning.
+TEST(TerminalConsoleOnAPseudoTerminal, AHangUpEndsTheProgramEvenUnderNohup) {
+    testing::TempFolder session;
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        pty.CloseMasterInChild();
+        ::close(report[0]);
+        ::signal(SIGHUP, SIG_IGN);
+        Session.tmpDir = session.path();
+        RunProgramSide(pty.name(), report[1]);
+    }
+    ::close(report[1]);
+    ASSERT_TRUE(pty.Pump(report[0], "\x1b[?u\x1b[c", false)) << pty.output();
+    pty.Type("\x1b[?1;2c");
+    ASSERT_TRUE(pty.Pump(report[0], "\x1b[?1049h", false)) << pty.output();
+    pty.HangUp();
+
+    int status = 0;
+    pid_t ended = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while ((ended = ::waitpid(child, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() < until) {
+        ::usleep(10000);
+    }
+    if (ended == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        FAIL() << "the program kept running without its terminal";
+    }
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP) << status;
     ::close(report[0]);
 }
 
