@@ -114,7 +114,7 @@ class PseudoTerminal {
 TEST(TerminalConsoleOnAPseudoTerminal, KittyKeyboardProtocol) {
     testing::TempFolder session;
     PseudoTerminal pty;
-    ASSERT_TRUE(pty.ok());
+    if (!pty.ok()) GTEST_SKIP() << "no pseudo-terminals here";
     int report[2];
     ASSERT_EQ(::pipe(report), 0);
     const pid_t child = ::fork();
@@ -162,7 +162,7 @@ TEST(TerminalConsoleOnAPseudoTerminal, KittyKeyboardProtocol) {
 TEST(TerminalConsoleOnAPseudoTerminal, WithoutAnAnswerTheProtocolStaysOff) {
     testing::TempFolder session;
     PseudoTerminal pty;
-    ASSERT_TRUE(pty.ok());
+    if (!pty.ok()) GTEST_SKIP() << "no pseudo-terminals here";
     int report[2];
     ASSERT_EQ(::pipe(report), 0);
     const pid_t child = ::fork();
@@ -192,7 +192,7 @@ TEST(TerminalConsoleOnAPseudoTerminal, WithoutAnAnswerTheProtocolStaysOff) {
 TEST(TerminalConsoleOnAPseudoTerminal, AHangUpEndsTheProgramEvenUnderNohup) {
     testing::TempFolder session;
     PseudoTerminal pty;
-    ASSERT_TRUE(pty.ok());
+    if (!pty.ok()) GTEST_SKIP() << "no pseudo-terminals here";
     int report[2];
     ASSERT_EQ(::pipe(report), 0);
     const pid_t child = ::fork();
