@@ -38,6 +38,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++step;
     }
     decoder.Expire(now + 1000, events);
+
+    // With no time passing between reads, how the bytes are cut makes no
+    // difference: one read gives what many small ones give.
+    InputDecoder whole(40);
+    InputDecoder pieces(40);
+    std::vector<InputEvent> wholeEvents;
+    std::vector<InputEvent> pieceEvents;
+    whole.Feed(bytes, 0, wholeEvents);
+    for (std::size_t i = 0; i < bytes.size(); i += 1 + control % 5) {
+        pieces.Feed(bytes.substr(i, 1 + control % 5), 0, pieceEvents);
+    }
+    whole.Expire(1000, wholeEvents);
+    pieces.Expire(1000, pieceEvents);
+    if (wholeEvents != pieceEvents) std::abort();
     for (const auto& event : events) {
         if (event.type == InputEvent::Type::Mouse && (event.row < 1 || event.column < 1)) {
             std::abort();

@@ -116,7 +116,15 @@ int RunPiped(const std::vector<std::string>& arguments, const std::string& input
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    // Without an output wanted the helper writes to nowhere: clipboard tools
+    // leave a child behind that serves the selection and keeps its output
+    // open, which must not keep the caller waiting.
+    if (output != nullptr) {
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    }
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const pid_t pid = Spawn(arguments, &actions);
     posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]);
@@ -136,6 +144,7 @@ int RunPiped(const std::vector<std::string>& arguments, const std::string& input
     ::sigaction(SIGPIPE, &ignore, &previous);
     std::size_t written = 0;
     int writeFd = in[1];
+    ::fcntl(writeFd, F_SETFL, ::fcntl(writeFd, F_GETFL) | O_NONBLOCK);
     if (input.empty()) {
         ::close(writeFd);
         writeFd = -1;

@@ -17,7 +17,8 @@ namespace vela {
 int RunProgram(const std::vector<std::string>& arguments);
 
 // Runs a helper without handing it the terminal: input goes to its
-// standard input, its standard output is returned in output (if given).
+// standard input, its standard output is returned in output (if given,
+// else it goes to /dev/null, as its error output always does).
 // Returns the exit code as RunProgram does.
 int RunPiped(const std::vector<std::string>& arguments, const std::string& input,
              std::string* output);

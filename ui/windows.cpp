@@ -303,14 +303,17 @@ void CloseWindow() {
     screen.Locate(entry->cursorRow, entry->cursorColumn);
     file.SetNextPosition(entry->start);
     if (entry->start == kEmptyPosition) RemoveStackFile();
+    // A closed window must leave the screen even if the program works on
+    // without reading a key.
+    PresentScreen();
 }
 
-void SetTextStyle(std::string& spec) {
-    for (char& c : spec) {
+void SetTextStyle(std::string& letters) {
+    for (char& c : letters) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
-    if (IsAllChar(spec, ' ') != 0) return;
-    const auto has = [&](char letter) { return spec.find(letter) != std::string::npos; };
+    if (IsAllChar(letters, ' ') != 0) return;
+    const auto has = [&](char letter) { return letters.find(letter) != std::string::npos; };
     if (has('+')) styleStack.push_back(static_cast<char>(textStyle));
     std::int16_t style = 0;
     if (has('-')) {
@@ -377,6 +380,9 @@ void MessageWindow(std::int16_t centreRow, const std::string& text) {
         Screen().Print(line(i));
     }
     restore();
+    // Messages are often shown while the program works or waits (a locked
+    // file, a run in progress) without reading a key: show it now.
+    PresentScreen();
 }
 
 }  // namespace vela

@@ -59,16 +59,17 @@ void OpenWindow(std::int16_t top, std::int16_t left, std::int16_t bottom, std::i
 // Frame of the current window in the current colours, interior blanked.
 void DrawFrame(std::int16_t style);
 
-// Puts back the newest saved rectangle, the previous window and the cursor.
+// Puts back the newest saved rectangle, the previous window and the cursor,
+// and shows the screen.
 void CloseWindow();
 
 // Colours by letters: "U" row 4, else "R" 2 + "N" 1, none row 0; "+" saves
 // the current style first, "-" restores the newest saved one instead. The
 // text is upper-cased in place.
-void SetTextStyle(std::string& spec);
+void SetTextStyle(std::string& letters);
 
 // A framed window holding text (wrapped to 76 columns) centred on the given
-// row. It stays open until the caller's CloseWindow.
+// row, shown at once. It stays open until the caller's CloseWindow.
 void MessageWindow(std::int16_t centreRow, const std::string& text);
 
 // Host path of the stack file.

@@ -284,6 +284,7 @@ void InputDecoder::AddSequence(std::string sequence, Key key, std::uint8_t mods)
 void InputDecoder::Reset() {
     pending_.clear();
     discarding_ = false;
+    discardingString_ = false;
     inPaste_ = false;
     paste_.clear();
 }
@@ -296,10 +297,25 @@ int InputDecoder::TimeUntilExpiry(long long nowMs) const {
 
 void InputDecoder::Feed(std::string_view bytes, long long nowMs, std::vector<InputEvent>& out) {
     if (!bytes.empty()) pendingSince_ = nowMs;
-    pending_.append(bytes);
+    // Taken in slices, so that what waits to be decoded stays short and
+    // removing each decoded event from its front stays cheap.
+    constexpr std::size_t kSlice = 256;
+    std::size_t at = 0;
+    do {
+        pending_.append(bytes.substr(at, kSlice));
+        at += kSlice;
+        Decode(out);
+    } while (at < bytes.size());
+}
+
+void InputDecoder::Decode(std::vector<InputEvent>& out) {
     while (!pending_.empty()) {
         if (discarding_) {
             DropGarbage();
+            continue;
+        }
+        if (discardingString_) {
+            if (!DropString()) break;
             continue;
         }
         if (inPaste_) {
@@ -312,7 +328,14 @@ void InputDecoder::Feed(std::string_view bytes, long long nowMs, std::vector<Inp
 }
 
 void InputDecoder::Expire(long long nowMs, std::vector<InputEvent>& out) {
-    if (pending_.empty() || inPaste_ || nowMs - pendingSince_ < escapeTimeoutMs_) return;
+    if (inPaste_ || nowMs - pendingSince_ < escapeTimeoutMs_) return;
+    if (discardingString_ || discarding_) {
+        // The end never came: what is left is dropped with the rest.
+        pending_.clear();
+        discardingString_ = false;
+        discarding_ = false;
+        return;
+    }
     while (!pending_.empty() && !inPaste_)
         ParseOne(true, out);
     if (inPaste_) FeedPaste(out);
@@ -327,6 +350,22 @@ void InputDecoder::DropGarbage() {
         if (pending_[end] >= 0x40 && pending_[end] <= 0x7E) ++end;  // its final byte
     }
     pending_.erase(0, end);
+}
+
+bool InputDecoder::DropString() {
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        if (pending_[i] == '\a' ||
+            (pending_[i] == kEsc && i + 1 < pending_.size() && pending_[i + 1] == '\\')) {
+            pending_.erase(0, i + (pending_[i] == '\a' ? 1 : 2));
+            discardingString_ = false;
+            return true;
+        }
+    }
+    // Keep a last Esc: it may begin the string terminator.
+    const bool endMayFollow = !pending_.empty() && pending_.back() == kEsc;
+    pending_.clear();
+    if (endMayFollow) pending_.push_back(kEsc);
+    return false;
 }
 
 void InputDecoder::FeedPaste(std::vector<InputEvent>& out) {
@@ -453,7 +492,13 @@ InputDecoder::Parse InputDecoder::ParseEscape(bool expired, std::vector<InputEve
                 }
             }
             if (!expired && pending_.size() <= kLongestString) return Parse::Incomplete;
+            // Too long: the rest of it is dropped as it arrives, up to its end.
+            const bool endMayFollow = pending_.back() == kEsc;
             pending_.clear();
+            if (!expired) {
+                discardingString_ = true;
+                if (endMayFollow) pending_.push_back(kEsc);
+            }
             return Parse::Done;
         }
         case kEsc: {

@@ -120,11 +120,13 @@ class InputDecoder {
 
   private:
     enum class Parse { Done, Incomplete };
+    void Decode(std::vector<InputEvent>& out);
     Parse ParseOne(bool expired, std::vector<InputEvent>& out);
     Parse ParseEscape(bool expired, std::vector<InputEvent>& out);
     Parse ParseCsi(std::size_t start, std::uint8_t extraModifiers, std::vector<InputEvent>& out);
     void FeedPaste(std::vector<InputEvent>& out);
     void DropGarbage();
+    bool DropString();  // true once the end of the string is dropped
 
     struct Sequence {
         std::string bytes;
@@ -136,7 +138,8 @@ class InputDecoder {
     std::string pending_;
     long long pendingSince_ = 0;
     bool inPaste_ = false;
-    bool discarding_ = false;  // inside an overlong sequence
+    bool discarding_ = false;        // inside an overlong sequence
+    bool discardingString_ = false;  // inside an overlong OSC or APC string
     std::string paste_;
     std::vector<Sequence> sequences_;
 };

@@ -131,6 +131,13 @@ void KeyMapper::Map(const InputEvent& input, std::vector<ConsoleEvent>& out) {
         return;
     }
 
+    // Every key says which modifiers are down: one whose release went
+    // unreported (the terminal lost the focus meanwhile) is no longer held.
+    if ((input.modifiers & modifiers::kAlt) == 0) held_ &= static_cast<std::uint16_t>(~ck::kAlt);
+    if ((input.modifiers & modifiers::kCtrl) == 0) held_ &= static_cast<std::uint16_t>(~ck::kCtrl);
+    if ((input.modifiers & modifiers::kShift) == 0)
+        held_ &= static_cast<std::uint16_t>(~ck::kShift);
+
     const std::uint16_t controlKeys = ControlKeysOf(input.modifiers);
     const bool alt = (controlKeys & ck::kAlt) != 0;
     const bool ctrl = (controlKeys & ck::kCtrl) != 0;

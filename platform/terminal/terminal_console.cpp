@@ -5,11 +5,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 
 #include "platform/code_page_850.hpp"
 #include "platform/environment.hpp"
+#include "platform/process.hpp"
+#include "platform/terminal/desktop_clipboard.hpp"
 #include "platform/terminal/terminfo.hpp"
 #include "platform/terminal/tty.hpp"
 
@@ -62,8 +66,8 @@ std::unique_ptr<TerminalConsole> TerminalConsole::Open(std::string& error) {
     }
     if (rows < kLeastRows || columns < kLeastColumns) {
         error = "El terminal té " + std::to_string(rows) + " files i " + std::to_string(columns) +
-                " columnes; el programa en necessita com a mínim " + std::to_string(kLeastRows) +
-                " i " + std::to_string(kLeastColumns) + ".";
+                " columnes; en calen com a mínim " + std::to_string(kLeastRows) + " i " +
+                std::to_string(kLeastColumns) + ".";
         return nullptr;
     }
     std::unique_ptr<TerminalConsole> console(new TerminalConsole());
@@ -72,9 +76,11 @@ std::unique_ptr<TerminalConsole> TerminalConsole::Open(std::string& error) {
     const TerminalDescription description = LoadTerminalDescription(TtyFd());
     console->bell_ = description.bellSequence;
     for (const auto& key : description.keys) {
-        console->decoder_.AddSequence(key.sequence, key.key, key.modifiers);
+        console->input_.AddSequence(key.sequence, key.key, key.modifiers);
     }
     console->frameTitles_ = !GetEnvironment("VELA_FRAME_TITLE").empty();
+    console->clipboardTool_ =
+        ChooseClipboardTool([](const char* name) { return GetEnvironment(name); }, ProgramInPath);
     EnterProgramMode();
     console->ProbeKeyboard();
     return console;
@@ -89,9 +95,9 @@ void TerminalConsole::ProbeKeyboard() {
     const long long until = NowMs() + kProbeMs;
     bool answered = false;
     while (!answered && NowMs() < until) {
-        std::vector<InputEvent> seen;
-        Pump(static_cast<int>(std::max(0LL, until - NowMs())), &seen);
-        for (const auto& event : seen) {
+        std::vector<InputEvent> replies;
+        Pump(static_cast<int>(std::max(0LL, until - NowMs())), &replies);
+        for (const auto& event : replies) {
             if (event.type == InputEvent::Type::KittyFlags) kitty_ = true;
             if (event.type == InputEvent::Type::DeviceAttributes) answered = true;
         }
@@ -101,12 +107,11 @@ void TerminalConsole::ProbeKeyboard() {
     }
 }
 
-void TerminalConsole::Pump(int waitMs, std::vector<InputEvent>* seen) {
+void TerminalConsole::Pump(int waitMs, std::vector<InputEvent>* replies) {
     pollfd fds[2] = {{TtyFd(), POLLIN, 0}, {TtyWakeFd(), POLLIN, 0}};
-    const int expiry = decoder_.TimeUntilExpiry(NowMs());
+    const int expiry = input_.TimeUntilExpiry(NowMs());
     if (expiry >= 0 && (waitMs < 0 || expiry < waitMs)) waitMs = expiry;
     const int ready = ::poll(fds, 2, waitMs);
-    std::vector<InputEvent> inputs;
     if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
         const TtySignals signals = TakeTtySignals();
         if (signals.resized) Resized();
@@ -116,19 +121,26 @@ void TerminalConsole::Pump(int waitMs, std::vector<InputEvent>* seen) {
             Present(Screen());
         }
     }
-    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+    if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) {
         char buffer[4096];
         const ssize_t n = ::read(TtyFd(), buffer, sizeof buffer);
-        if (n > 0)
-            decoder_.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs(), inputs);
+        if (n > 0) {
+            input_.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs(), replies);
+            return;
+        }
+        if (n == 0 || (errno != EINTR && errno != EAGAIN)) TerminalGone();
     }
-    decoder_.Expire(NowMs(), inputs);
-    for (const auto& input : inputs) {
-        if (seen != nullptr) seen->push_back(input);
-        std::vector<ConsoleEvent> events;
-        mapper_.Map(input, events);
-        queue_.insert(queue_.end(), events.begin(), events.end());
-    }
+    input_.Expire(NowMs(), replies);
+}
+
+// The terminal hung up (its window closed, the connection dropped) and no
+// SIGHUP ended the program, as under nohup: nobody can answer any more, so
+// the program ends as a hangup ends it.
+void TerminalConsole::TerminalGone() {
+    LeaveProgramMode();
+    std::signal(SIGHUP, SIG_DFL);
+    std::raise(SIGHUP);
+    std::_Exit(128 + SIGHUP);
 }
 
 void TerminalConsole::Resized() {
@@ -142,7 +154,7 @@ void TerminalConsole::Resized() {
     Present(Screen());
     ConsoleEvent event;
     event.type = ConsoleEvent::Type::Resize;
-    queue_.push_back(event);
+    input_.Push(event);
 }
 
 void TerminalConsole::ApplyMouse() {
@@ -154,16 +166,12 @@ void TerminalConsole::ApplyMouse() {
 bool TerminalConsole::NextEvent(ConsoleEvent& event, int timeoutMs) {
     const long long deadline = timeoutMs < 0 ? -1 : NowMs() + timeoutMs;
     for (;;) {
-        if (!queue_.empty()) {
-            event = queue_.front();
-            queue_.pop_front();
-            return true;
-        }
+        if (input_.Pop(event)) return true;
         ApplyMouse();
         int wait = -1;
         if (deadline >= 0) wait = static_cast<int>(std::max(0LL, deadline - NowMs()));
         Pump(wait, nullptr);
-        if (queue_.empty() && deadline >= 0 && NowMs() >= deadline) return false;
+        if (input_.Empty() && deadline >= 0 && NowMs() >= deadline) return false;
     }
 }
 
@@ -176,8 +184,7 @@ void TerminalConsole::Present(const ScreenGrid& grid) {
 
 void TerminalConsole::FlushInput() {
     ::tcflush(TtyFd(), TCIFLUSH);
-    decoder_.Reset();
-    queue_.clear();
+    input_.Flush();
 }
 
 void TerminalConsole::Beep() {
@@ -202,9 +209,7 @@ void TerminalConsole::Suspend() {
 
 void TerminalConsole::Resume(const ScreenGrid& grid) {
     EnterProgramMode();
-    decoder_.Reset();
-    mapper_.Reset();
-    queue_.clear();
+    input_.Reset();
     renderer_.Invalidate();
     Present(grid);
 }

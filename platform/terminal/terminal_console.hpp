@@ -10,15 +10,15 @@
 // ("frame N"), so that tests can wait for the screen instead of sleeping.
 #pragma once
 
-#include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/console.hpp"
-#include "platform/terminal/input_decoder.hpp"
-#include "platform/terminal/key_mapper.hpp"
+#include "platform/terminal/desktop_clipboard.hpp"
 #include "platform/terminal/renderer.hpp"
+#include "platform/terminal/terminal_input.hpp"
 
 namespace vela::terminal {
 
@@ -40,7 +40,7 @@ class TerminalConsole : public ConsoleBackend {
     int Columns() const override { return columns_; }
     void Present(const ScreenGrid& grid) override;
     bool NextEvent(ConsoleEvent& event, int timeoutMs) override;
-    std::uint16_t ControlKeyState() const override { return mapper_.HeldControlKeys(); }
+    std::uint16_t ControlKeyState() const override { return input_.HeldControlKeys(); }
     int MouseButtons() const override { return 3; }
     void EnableMouse(bool on) override { mouseWanted_ = on; }
     void FlushInput() override;
@@ -54,19 +54,18 @@ class TerminalConsole : public ConsoleBackend {
 
   private:
     TerminalConsole() = default;
-    // Reads what the terminal sent within waitMs into the queue; the raw
-    // events are also handed to seen when given.
-    void Pump(int waitMs, std::vector<InputEvent>* seen);
+    // Reads what the terminal sent within waitMs into the queue; its
+    // replies to queries go to replies when given.
+    void Pump(int waitMs, std::vector<InputEvent>* replies);
     void ProbeKeyboard();
     void ApplyMouse();
     void Resized();
+    [[noreturn]] void TerminalGone();
 
     int rows_ = kLeastRows;
     int columns_ = kLeastColumns;
-    InputDecoder decoder_;
-    KeyMapper mapper_;
+    TerminalInput input_;
     Renderer renderer_;
-    std::deque<ConsoleEvent> queue_;
     bool mouseWanted_ = false;
     bool mouseOn_ = false;
     bool kitty_ = false;
@@ -74,6 +73,7 @@ class TerminalConsole : public ConsoleBackend {
     long frames_ = 0;
     std::string bell_ = "\a";
     std::string clipboard_;
+    std::optional<ClipboardTool> clipboardTool_;
 };
 
 }  // namespace vela::terminal

@@ -120,6 +120,10 @@ void InstallHandlers() {
     sigemptyset(&action.sa_mask);
     for (int signal :
          {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+        // A signal ignored from the start (nohup) stays ignored.
+        struct sigaction previous {};
+        ::sigaction(signal, nullptr, &previous);
+        if (previous.sa_handler == SIG_IGN) continue;
         action.sa_handler = OnEndingSignal;
         action.sa_flags = SA_RESETHAND;
         ::sigaction(signal, &action, nullptr);
@@ -168,12 +172,17 @@ bool OpenTty(std::string& error) {
 }
 
 void SetTtyModeSequences(std::string enter, std::string leave) {
-    // Not while a handler might read them.
-    const bool wasInProgramMode = inProgramMode.load();
-    if (wasInProgramMode) Leave();
+    // The handlers read these: no signal may arrive half-way through.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::sigprocmask(SIG_BLOCK, &all, &previous);
     Store(enterSequence, enterLength, kBaseEnter, enter);
     Store(leaveSequence, leaveLength, leave, kBaseLeave);
-    if (wasInProgramMode) Enter();
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+    // Already in the program's mode: only the new part is sent, without
+    // leaving the alternate screen or losing typed-ahead keys.
+    if (inProgramMode.load()) WriteRaw(enter.data(), enter.size());
 }
 
 void EnterProgramMode() {

@@ -20,7 +20,8 @@ namespace vela::terminal {
 bool OpenTty(std::string& error);
 
 // Extra sequences written on entering the program's mode and on leaving it
-// (terminal description strings, the kitty keyboard flags).
+// (the kitty keyboard flags); in the program's mode already, the entering
+// one is written at once.
 void SetTtyModeSequences(std::string enter, std::string leave);
 
 void EnterProgramMode();

@@ -230,6 +230,22 @@ TEST(InputDecoder, OverlongSequencesAreDropped) {
     EXPECT_EQ(Describe(events), "c");
 }
 
+TEST(InputDecoder, OverlongStringsAreDroppedToTheirEnd) {
+    for (const char* end : {"\a", "\x1b\\"}) {
+        InputDecoder decoder;
+        std::vector<InputEvent> events;
+        decoder.Feed("\x1b]52;c;" + std::string(5000, 'Q') + "\x1b", 0, events);
+        decoder.Feed(std::string(3000, 'Q') + end + "ok", 0, events);
+        EXPECT_EQ(Describe(events), "o, k");
+    }
+    InputDecoder decoder;
+    std::vector<InputEvent> events;
+    decoder.Feed("\x1b]" + std::string(5000, 'Q'), 0, events);
+    decoder.Expire(1000, events);
+    decoder.Feed("ok", 1000, events);
+    EXPECT_EQ(Describe(events), "o, k");
+}
+
 TEST(InputDecoder, SequencesFromTheTerminalDescription) {
     InputDecoder decoder;
     decoder.AddSequence("\x1b[[Z", Key::F12, modifiers::kShift);

@@ -99,6 +99,16 @@ TEST(KeyMapper, HeldModifierKeysFromTheKittyProtocol) {
     EXPECT_EQ(events[0].controlKeys, 0);
 }
 
+TEST(KeyMapper, AKeyWithoutTheModifierEndsAnUnreportedHold) {
+    KeyMapper mapper;
+    MapBytes("\x1b[57443;3u\x1b[57442;7u", mapper);  // left Alt, then left Ctrl down
+    EXPECT_EQ(mapper.HeldControlKeys(), ck::kLeftAlt | ck::kLeftCtrl);
+    MapBytes("\x1b[97;5u", mapper);  // Ctrl+A: Alt is not down any more
+    EXPECT_EQ(mapper.HeldControlKeys(), ck::kLeftCtrl);
+    MapBytes("\x1b[97u", mapper);
+    EXPECT_EQ(mapper.HeldControlKeys(), 0);
+}
+
 TEST(KeyMapper, MouseButtons) {
     KeyMapper mapper;
     const auto events = MapBytes(

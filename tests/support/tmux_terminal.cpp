@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <thread>
 
@@ -31,7 +32,8 @@ bool TmuxTerminal::Available() {
 }
 
 TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
-                           const std::vector<std::pair<std::string, std::string>>& environment) {
+                           const std::vector<std::pair<std::string, std::string>>& environment,
+                           int rows, int columns) {
     static int sessions = 0;
     socket_ = "vela-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(++sessions);
     WriteFile(folder_ / "tmux.conf",
@@ -39,13 +41,21 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
               "set -g extended-keys on\n"
               "set -g status off\n"
               "set -g remain-on-exit on\n"
-              "set -g default-size 80x25\n"
               "set -g default-terminal tmux-256color\n");
+    // A shell runs the program and writes down its exit status: tmux's own
+    // record of it is not always there when the pane closes.
     std::string shellCommand;
     for (const auto& part : command)
         shellCommand += ShellQuote(part) + " ";
-    std::vector<std::string> arguments = {
-        "-f", folder_ / "tmux.conf", "new-session", "-d", "-s", "e2e", "-x", "80", "-y", "25"};
+    const std::string status = ShellQuote(folder_ / "status");
+    // The terminal's settings as the program left them are kept too.
+    shellCommand += "; echo $? > " + status + ".tmp; stty -a > " +
+                    ShellQuote(folder_ / "settings") + "; mv " + status + ".tmp " + status;
+    std::vector<std::string> arguments = {"-f",          folder_ / "tmux.conf",
+                                          "new-session", "-d",
+                                          "-s",          "e2e",
+                                          "-x",          std::to_string(columns),
+                                          "-y",          std::to_string(rows)};
     for (const auto& [name, value] : environment) {
         arguments.push_back("-e");
         arguments.push_back(name + "=" + value);
@@ -63,6 +73,10 @@ std::string TmuxTerminal::Tmux(std::vector<std::string> arguments) {
     std::string output;
     RunPiped(arguments, "", &output);
     return output;
+}
+
+void TmuxTerminal::Resize(int rows, int columns) {
+    Tmux({"resize-window", "-t", "e2e", "-x", std::to_string(columns), "-y", std::to_string(rows)});
 }
 
 void TmuxTerminal::SendKey(const std::string& tmuxKeyName) {
@@ -95,6 +109,10 @@ std::vector<std::string> TmuxTerminal::Screen() {
     for (std::string line; std::getline(text, line);)
         rows.push_back(line);
     return rows;
+}
+
+std::string TmuxTerminal::History() {
+    return Tmux({"capture-pane", "-p", "-S", "-", "-t", "e2e"});
 }
 
 std::string TmuxTerminal::Row(int row) {
@@ -133,12 +151,34 @@ bool TmuxTerminal::WaitForRow(int row, const std::string& text, int timeoutMs) {
     return WaitFor([&] { return Row(row).starts_with(text); }, timeoutMs);
 }
 
+int TmuxTerminal::Pid() {
+    // The pane runs the shell; the program is its child.
+    const std::string shell = std::to_string(
+        std::atoi(Tmux({"display-message", "-p", "-t", "e2e", "#{pane_pid}"}).c_str()));
+    return std::atoi(ReadFile("/proc/" + shell + "/task/" + shell + "/children").c_str());
+}
+
+std::string TmuxTerminal::Tty() {
+    std::string tty = Tmux({"display-message", "-p", "-t", "e2e", "#{pane_tty}"});
+    while (!tty.empty() && tty.back() == '\n')
+        tty.pop_back();
+    return tty;
+}
+
+std::string TmuxTerminal::Settings() {
+    std::string settings;
+    RunPiped({"stty", "-a", "-F", Tty()}, "", &settings);
+    return settings;
+}
+
+std::string TmuxTerminal::SettingsAfterTheEnd() {
+    return ReadFile(folder_ / "settings");
+}
+
 bool TmuxTerminal::Ended(int& status) {
-    std::istringstream text(
-        Tmux({"display-message", "-p", "-t", "e2e", "#{pane_dead} #{pane_dead_status}"}));
-    int dead = 0;
-    text >> dead >> status;
-    return dead == 1;
+    if (!FileExists(folder_ / "status")) return false;
+    status = std::atoi(ReadFile(folder_ / "status").c_str());
+    return true;
 }
 
 }  // namespace vela::testing

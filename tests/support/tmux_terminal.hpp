@@ -23,12 +23,17 @@ class TmuxTerminal {
     // Whether tmux can be run here.
     static bool Available();
 
-    // Starts command (program and arguments) with extra environment.
+    // Starts command (program and arguments) with extra environment in a
+    // terminal of the given size.
     TmuxTerminal(const std::vector<std::string>& command,
-                 const std::vector<std::pair<std::string, std::string>>& environment = {});
+                 const std::vector<std::pair<std::string, std::string>>& environment = {},
+                 int rows = 25, int columns = 80);
     ~TmuxTerminal();
     TmuxTerminal(const TmuxTerminal&) = delete;
     TmuxTerminal& operator=(const TmuxTerminal&) = delete;
+
+    // The terminal changes size, as when the user resizes its window.
+    void Resize(int rows, int columns);
 
     void SendKey(const std::string& tmuxKeyName);
     void SendText(const std::string& literal);
@@ -40,6 +45,8 @@ class TmuxTerminal {
     // The screen as text (UTF-8), one entry per row.
     std::vector<std::string> Screen();
     std::string Row(int row);  // 1-based
+    // Everything shown so far, the lines scrolled off the top included.
+    std::string History();
     std::string Title();
 
     // Polls the screen until condition holds or timeoutMs passes.
@@ -47,8 +54,19 @@ class TmuxTerminal {
     bool WaitForText(const std::string& text, int timeoutMs = 5000);
     bool WaitForRow(int row, const std::string& text, int timeoutMs = 5000);
 
-    // The program has ended; its exit status in status.
+    // The process id of the program.
+    int Pid();
+
+    // The terminal's device and its settings ("stty -a") now.
+    std::string Tty();
+    std::string Settings();
+
+    // The program has ended; its exit code in status (128 + the signal
+    // that ended it, as a shell shows it).
     bool Ended(int& status);
+
+    // The terminal's settings ("stty -a") once the program has ended.
+    std::string SettingsAfterTheEnd();
 
   private:
     std::string Tmux(std::vector<std::string> arguments);

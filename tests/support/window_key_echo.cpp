@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "env/session.hpp"
 #include "platform/console.hpp"
+#include "platform/process.hpp"
 #include "platform/terminal/terminal_console.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
@@ -98,6 +100,15 @@ int main() {
             case 0x3e00:  // F4
                 MessageWindow(12, "MISSATGE DE PROVA");
                 break;
+            case 0x3f00: {  // F5
+                const int code =
+                    RunProgram({"sh", "-c", "printf 'CHILD RUNNING\\n'; read answer; exit 4"});
+                Screen().Locate(ScreenRows() - 2, 1);
+                Screen().Print("CHILD " + std::to_string(code));
+                break;
+            }
+            case 0x4300:  // F9
+                throw std::runtime_error("fatal error asked for");
             default:
                 break;
         }

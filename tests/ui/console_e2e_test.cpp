@@ -2,10 +2,12 @@
 // and every key travels the whole way, from tmux's encoding through the
 // decoder, the key mapper and the key reading to the echo on the screen.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/process.hpp"
 #include "tests/support/temp_folder.hpp"
 #include "tests/support/tmux_terminal.hpp"
 
@@ -24,6 +26,19 @@ class ConsoleEndToEnd : public ::testing::Test {
             std::vector<std::pair<std::string, std::string>>{{"RUKTMP", session_.path()},
                                                              {"VELA_FRAME_TITLE", "1"}});
         ASSERT_TRUE(terminal_->WaitForRow(25, "DEPTH 0 STACK no")) << Dump();
+    }
+
+    // The terminal is back in its normal mode: lines edited and echoed,
+    // signals from the keyboard.
+    void ExpectNormalMode() { ExpectNormalMode(terminal_->SettingsAfterTheEnd()); }
+    void ExpectNormalMode(const std::string& stty) {
+        std::string settings = " " + stty + " ";
+        for (char& c : settings) {
+            if (c == '\n') c = ' ';
+        }
+        for (const char* flag : {" icanon", " echo ", " isig", " icrnl", " opost"}) {
+            EXPECT_NE(settings.find(flag), std::string::npos) << flag << "\n" << settings;
+        }
     }
 
     std::string Dump() {
@@ -105,6 +120,107 @@ TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackAtTheEnd) {
     EXPECT_EQ(status, 0);
     // Back on the normal screen: nothing of the program's is left there.
     EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
+    ExpectNormalMode();
+}
+
+TEST_F(ConsoleEndToEnd, AChildProgramGetsTheNormalTerminalAndTheScreenComesBack) {
+    terminal_->SendKey("F2");
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    const auto before = terminal_->Screen();
+    terminal_->SendKey("F5");
+    ASSERT_TRUE(terminal_->WaitForText("CHILD RUNNING")) << Dump();
+    EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
+    // The child reads a line in the terminal's normal (cooked) mode.
+    terminal_->SendText("yes");
+    terminal_->SendKey("Enter");
+    ASSERT_TRUE(terminal_->WaitForRow(23, "CHILD 4")) << Dump();
+    const auto after = terminal_->Screen();
+    for (int row = 0; row < 22; ++row)
+        EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
+    // Keys are read as before.
+    terminal_->SendKey("F1");
+    EXPECT_TRUE(Echoed("3b00", 3)) << Dump();
+}
+
+TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackWhenTheProgramIsKilled) {
+    terminal_->SendKey("F2");
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    const int pid = terminal_->Pid();
+    ASSERT_GT(pid, 1);  // never the whole process group
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    int status = -1;
+    ASSERT_TRUE(terminal_->WaitFor([&] { return terminal_->Ended(status); })) << Dump();
+    EXPECT_EQ(status, 128 + SIGTERM);
+    EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
+    ExpectNormalMode();
+}
+
+TEST_F(ConsoleEndToEnd, TheTerminalIsGivenBackAfterAFatalError) {
+    terminal_->SendKey("F2");
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    terminal_->SendKey("F9");
+    int status = -1;
+    ASSERT_TRUE(terminal_->WaitFor([&] { return terminal_->Ended(status); })) << Dump();
+    EXPECT_EQ(status, 128 + SIGABRT);
+    EXPECT_EQ(Dump().find("KEY ECHO"), std::string::npos) << Dump();
+    ExpectNormalMode();
+}
+
+TEST_F(ConsoleEndToEnd, ContinuedAfterAStopTheTerminalIsTakenAgain) {
+    terminal_->SendKey("F2");
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    const auto before = terminal_->Screen();
+    const int pid = terminal_->Pid();
+    ASSERT_GT(pid, 1);  // never the whole process group
+
+    // Stopped; meanwhile the shell puts the terminal back in its normal
+    // mode and clears the screen.
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    ASSERT_EQ(RunPiped({"stty", "sane", "-F", terminal_->Tty()}, "", nullptr), 0);
+    testing::WriteFile(terminal_->Tty(), "\x1b[2J\x1b[Hshell$ ");
+    ASSERT_TRUE(terminal_->WaitForText("shell$")) << Dump();
+    ExpectNormalMode(terminal_->Settings());
+
+    // Continued: raw mode and the whole screen come back; keys are read.
+    ASSERT_EQ(::kill(pid, SIGCONT), 0);
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    EXPECT_TRUE(terminal_->WaitFor(
+        [&] { return terminal_->Settings().find("-icanon") != std::string::npos; }));
+    const auto after = terminal_->Screen();
+    for (int row = 0; row < 22; ++row)
+        EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
+    terminal_->SendKey("F1");
+    EXPECT_TRUE(Echoed("3b00", 2)) << Dump();
+}
+
+TEST_F(ConsoleEndToEnd, TheScreenFollowsTheTerminalsSize) {
+    const std::string title = terminal_->Title();
+    terminal_->Resize(30, 90);
+    // The program draws the whole screen again once it knows.
+    ASSERT_TRUE(terminal_->WaitFor([&] { return terminal_->Title() != title; })) << title;
+    terminal_->SendKey("F1");
+    ASSERT_TRUE(terminal_->WaitForRow(29, "KEY 3b00 N 1")) << Dump();
+    EXPECT_TRUE(terminal_->WaitForRow(30, "DEPTH 0 STACK no")) << Dump();
+    // Windows still open and close on the larger screen.
+    terminal_->SendKey("F4");
+    ASSERT_TRUE(terminal_->WaitForText("MISSATGE DE PROVA")) << Dump();
+    terminal_->SendKey("F3");
+    EXPECT_TRUE(terminal_->WaitFor([&] { return Dump().find("MISSATGE") == std::string::npos; }));
+}
+
+TEST(ConsoleEndToEndSmall, ATerminalTooSmallIsRefusedClearly) {
+    if (!TmuxTerminal::Available()) GTEST_SKIP() << "tmux is not installed";
+    TempFolder session;
+    TmuxTerminal terminal({VELA_WINDOW_KEY_ECHO}, {{"RUKTMP", session.path()}}, 24, 80);
+    int status = -1;
+    ASSERT_TRUE(terminal.WaitFor([&] { return terminal.Ended(status); }));
+    EXPECT_EQ(status, 2);
+    // What a program prints on leaving may have scrolled by the time tmux
+    // marks the pane dead.
+    EXPECT_NE(terminal.History().find("El terminal té 24 files i 80 columnes; en calen com a "
+                                      "mínim 25 i 80."),
+              std::string::npos)
+        << terminal.History();
 }
 
 }  // namespace

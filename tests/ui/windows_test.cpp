@@ -199,7 +199,7 @@ TEST_F(WindowsTest, OffScreenOpenDoesNothingAndTheCloseTakesThePreviousWindow) {
 
 TEST_F(WindowsTest, TextStyles) {
     struct Case {
-        const char* spec;
+        const char* letters;
         const char* upperCased;
         std::int16_t style;
     };
@@ -208,41 +208,41 @@ TEST_F(WindowsTest, TextStyles) {
         {"NU", "NU", 4}, {"xyz", "XYZ", 0}, {"+rh", "+RH", 2},
     };
     for (const auto& c : cases) {
-        std::string spec = c.spec;
-        SetTextStyle(spec);
-        EXPECT_EQ(spec, c.upperCased);
-        EXPECT_EQ(textStyle, c.style) << c.spec;
+        std::string letters = c.letters;
+        SetTextStyle(letters);
+        EXPECT_EQ(letters, c.upperCased);
+        EXPECT_EQ(textStyle, c.style) << c.letters;
         const auto& pair = Session.colourPairs[c.style];
-        EXPECT_EQ(Screen().Attribute(), pair[0] + 16 * pair[1]) << c.spec;
+        EXPECT_EQ(Screen().Attribute(), pair[0] + 16 * pair[1]) << c.letters;
     }
 }
 
 TEST_F(WindowsTest, StyleStack) {
-    std::string spec = "r";
-    SetTextStyle(spec);
-    spec = "+n";
-    SetTextStyle(spec);
+    std::string letters = "r";
+    SetTextStyle(letters);
+    letters = "+n";
+    SetTextStyle(letters);
     EXPECT_EQ(textStyle, 1);
-    spec = "+u";
-    SetTextStyle(spec);
+    letters = "+u";
+    SetTextStyle(letters);
     EXPECT_EQ(styleStack, std::string("\x02\x01", 2));
-    spec = "-";
-    SetTextStyle(spec);
+    letters = "-";
+    SetTextStyle(letters);
     EXPECT_EQ(textStyle, 1);
-    spec = "-";
-    SetTextStyle(spec);
+    letters = "-";
+    SetTextStyle(letters);
     EXPECT_EQ(textStyle, 2);
     EXPECT_EQ(Screen().Attribute(), 0 + 16 * 7);
     // An empty stack gives the plain style.
-    spec = "-";
-    SetTextStyle(spec);
+    letters = "-";
+    SetTextStyle(letters);
     EXPECT_EQ(textStyle, 0);
     EXPECT_EQ(Screen().Attribute(), 15);
     // Blanks change nothing, not even the colours.
     Screen().SetColours(1, 1);
     for (const char* nothing : {"", "   "}) {
-        spec = nothing;
-        SetTextStyle(spec);
+        letters = nothing;
+        SetTextStyle(letters);
         EXPECT_EQ(Screen().Attribute(), 17);
     }
 }
@@ -293,6 +293,15 @@ TEST_F(WindowsTest, MessageTextOnTheRowsOfTheWindow) {
     EXPECT_EQ(winBottom, 12);
     EXPECT_EQ(Screen().RowText(10).substr(winLeft + 1, 70), std::string(70, 'A'));
     EXPECT_EQ(Screen().RowText(11).substr(winLeft + 1, 10), "BBBBBBBB  ");
+}
+
+TEST_F(WindowsTest, MessagesAreShownAtOnce) {
+    HeadlessConsole* console = InstalledHeadless();
+    ASSERT_NE(console, nullptr);
+    MessageWindow(12, "ESPEREU");
+    EXPECT_EQ(console->Presents(), 1);
+    CloseWindow();
+    EXPECT_EQ(console->Presents(), 2);
 }
 
 TEST_F(WindowsTest, MessageTooTallForTheScreenShowsNothing) {
