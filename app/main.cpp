@@ -12,6 +12,7 @@
 #include "env/session.hpp"
 #include "env/translation.hpp"
 #include "records/record_file.hpp"
+#include "ui/pop_up_tools.hpp"
 
 int main(int argc, char** argv) {
     vela::BatchArguments arguments;
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     vela::SetTranslationModule(vela::moduleName);
+    vela::InstallPopUpTools();
     vela::officeIdentity = vela::LoadOfficeIdentity(vela::Session.rootDir);
     vela::OpenOfficeFiles();
     vela::PresenterData presenter = vela::LoadPresenterData(vela::Session.rootDir);
