@@ -6,6 +6,7 @@
 #include "app/batch_arguments.hpp"
 #include "app/batch_run.hpp"
 #include "app/office_identity.hpp"
+#include "app/owner_list.hpp"
 #include "app/program_values.hpp"
 #include "app/records/office_files.hpp"
 #include "app/start_up.hpp"
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
     }
     vela::SetTranslationModule(vela::moduleName);
     vela::InstallPopUpTools();
+    // The form engine hands the list its field values and choice storing
+    // once the interactive forms are in place.
+    vela::InstallOwnerList({});
     vela::officeIdentity = vela::LoadOfficeIdentity(vela::Session.rootDir);
     vela::OpenOfficeFiles();
     vela::PresenterData presenter = vela::LoadPresenterData(vela::Session.rootDir);

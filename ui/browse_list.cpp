@@ -325,6 +325,10 @@ std::int16_t OpenList::Run(std::int16_t& key) {
 
 void SetBrowseFormServices(BrowseFormServices services) { FormServices() = std::move(services); }
 
+bool BrowseListSpecOf(std::int16_t list, BrowseListSpec& spec) {
+    return FormServices().listSpec && FormServices().listSpec(list, spec);
+}
+
 void SetBrowseListHooks(BrowseListHooks hooks) { Hooks() = std::move(hooks); }
 
 std::int16_t ListStartKey(std::int16_t list, std::string& prefix, std::string& startKey) {
@@ -342,7 +346,7 @@ void SetBrowseRecordSourceForTesting(BrowseRecordSource* source) { SourceSeam() 
 void BrowseList(std::int16_t list, std::int16_t& result) {
     result = -1;
     BrowseListSpec spec;
-    if (!FormServices().listSpec || !FormServices().listSpec(list, spec)) return;
+    if (!BrowseListSpecOf(list, spec)) return;
     if (spec.filterForm != 0) {
         if (!FormServices().editFilterForm) return;
         if (FormServices().editFilterForm(spec.filterForm) == keys::kEsc) return;

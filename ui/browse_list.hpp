@@ -44,6 +44,9 @@ struct BrowseFormServices {
 };
 void SetBrowseFormServices(BrowseFormServices services);
 
+// The entry of the list table for list; false when there is none.
+bool BrowseListSpecOf(std::int16_t list, BrowseListSpec& spec);
+
 // The application's hooks. startKey gives the prefix all listed keys share
 // and the key to start from (non-zero cancels the list); rowText the line
 // for the record just read; applyChoice puts the chosen record into a field
