@@ -48,7 +48,7 @@ class ItemReader {
     // The next item as text; what stands for refuses names the item.
     std::string Text(const std::string& what) {
         SkipBlanks();
-        if (AtEnd()) Refuse("the file ends before " + what);
+        if (AtEnd()) throw Refusal{LastLine(), "the file ends before " + what};
         std::string item;
         if (s_[pos_] == '"') {
             const std::size_t close = s_.find_first_of("\"\r\n", pos_ + 1);
@@ -98,6 +98,11 @@ class ItemReader {
     [[noreturn]] void Refuse(const std::string& reason) const { throw Refusal{line_, reason}; }
 
   private:
+    // The last line that holds anything, for a file that ends too soon.
+    int LastLine() const {
+        return line_ > 1 && !s_.empty() && (s_.back() == '\n' || s_.back() == '\r') ? line_ - 1
+                                                                                    : line_;
+    }
     bool AtItemEnd() const { return s_[pos_] == ',' || s_[pos_] == '\r' || s_[pos_] == '\n'; }
     void SkipBlanks() {
         while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
@@ -133,11 +138,11 @@ void ReadField(ItemReader& in, const std::string& where, const TextTranslator& t
     field.value.assign(static_cast<std::size_t>(field.length), ' ');
 }
 
-// The four edges of a framed window: inside the screen positions, with room
-// for the frame.
+// The four edges of a framed window: inside the screen positions, with at
+// least one row and one column inside the frame.
 void CheckWindow(int line, const std::string& where, std::int16_t top, std::int16_t left,
                  std::int16_t bottom, std::int16_t right) {
-    if (top < 1 || left < 1 || bottom <= top || right <= left) {
+    if (top < 1 || left < 1 || bottom < top + 2 || right < left + 2) {
         throw Refusal{line, where + ": the window " + std::to_string(top) + "," +
                                 std::to_string(left) + "," + std::to_string(bottom) + "," +
                                 std::to_string(right) + " has no room inside its frame"};
@@ -175,9 +180,7 @@ void ReadList(ItemReader& in, int list, const FormTables& tables, const TextTran
     entry.left = in.Number(where + ", window left", 1, kMostScreenPosition);
     entry.bottom = in.Number(where + ", window bottom", 1, kMostScreenPosition);
     entry.right = in.Number(where + ", window right", 1, kMostScreenPosition);
-    // A list needs at least one row and one column inside its frame.
-    CheckWindow(line, where, entry.top, entry.left, static_cast<std::int16_t>(entry.bottom - 1),
-                static_cast<std::int16_t>(entry.right - 1));
+    CheckWindow(line, where, entry.top, entry.left, entry.bottom, entry.right);
     entry.filterForm = in.Number(where + ", filter form", 0, tables.formCount);
     const std::string title = in.Text(where + ", title");
     entry.title = title.empty() ? title : translate(title);

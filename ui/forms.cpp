@@ -8,6 +8,7 @@
 #include "datenum/text_utils.hpp"
 #include "env/session.hpp"
 #include "platform/console.hpp"
+#include "ui/field_editor.hpp"
 #include "ui/form_tables.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
@@ -18,7 +19,7 @@ namespace {
 using namespace field_flags;
 
 FormHooks hooks;
-FieldEditor fieldEditor;
+FieldEditor fieldEditor = EditField;
 HelpViewer helpViewer;
 ListBrowser listBrowser;
 
@@ -206,25 +207,11 @@ const FormHooks& Hooks() {
     return hooks;
 }
 
-void SetFieldEditor(FieldEditor editor) { fieldEditor = std::move(editor); }
+void SetFieldEditor(FieldEditor editor) {
+    fieldEditor = editor ? std::move(editor) : FieldEditor(EditField);
+}
 void SetHelpViewer(HelpViewer viewer) { helpViewer = std::move(viewer); }
 void SetListBrowser(ListBrowser browser) { listBrowser = std::move(browser); }
-
-std::vector<Choice> ChoiceItems(const std::string& choices) {
-    std::vector<Choice> items;
-    std::size_t at = choices.find('|');
-    while (at != std::string::npos) {
-        const std::size_t next = choices.find('|', at + 1);
-        const std::string item =
-            choices.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
-        const std::size_t comma = item.find(',');
-        items.push_back(comma == std::string::npos
-                            ? Choice{item, ""}
-                            : Choice{item.substr(0, comma), item.substr(comma + 1)});
-        at = next;
-    }
-    return items;
-}
 
 void ShowField(std::int16_t form, std::int16_t field) {
     const FormField& entry = Field(form, field);
@@ -236,7 +223,7 @@ void ShowField(std::int16_t form, std::int16_t field) {
     if (entry.dataType == field_types::kDate) {
         Screen().Print(DateText(ParseDate(entry.value), 0, "dma"));
     } else if (!entry.choices.empty()) {
-        for (const Choice& choice : ChoiceItems(entry.choices)) {
+        for (const FieldChoice& choice : ParseFieldChoices(entry.choices)) {
             if (FieldText(choice.code, entry.length) == entry.value) {
                 Screen().Print(FieldText(choice.description, static_cast<std::int16_t>(
                                                                  entry.length + entry.trailWidth)));

@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace vela {
 
@@ -57,8 +56,9 @@ using FieldEditor =
 using HelpViewer = std::function<void(const std::string& topic)>;
 using ListBrowser = std::function<void(std::int16_t list, std::int16_t& result)>;
 
-// Each empty function puts back the service the console interface offers
-// (none yet: no help, and every list left without a choice).
+// Each empty function puts back the service the console interface offers:
+// the field editor (field_editor.hpp); no help window yet, and every list
+// left without a choice until the browse lists are in place.
 void SetFieldEditor(FieldEditor editor);
 void SetHelpViewer(HelpViewer viewer);
 void SetListBrowser(ListBrowser browser);
@@ -84,12 +84,5 @@ std::int16_t StoreField(std::int16_t form, std::string& text, std::int16_t field
 // The generic painting: every label in plain colours, every value in the
 // highlight colours.
 void PaintFields(std::int16_t form);
-
-// The code/description items of a choice list "|code,description|...".
-struct Choice {
-    std::string code;
-    std::string description;
-};
-std::vector<Choice> ChoiceItems(const std::string& choices);
 
 }  // namespace vela
