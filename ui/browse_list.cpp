@@ -8,22 +8,14 @@
 #include "platform/console.hpp"
 #include "records/record_file.hpp"
 #include "ui/browse_cache.hpp"
+#include "ui/form_tables.hpp"
+#include "ui/forms.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
 
 namespace vela {
 
 namespace {
-
-BrowseFormServices& FormServices() {
-    static BrowseFormServices services;
-    return services;
-}
-
-BrowseListHooks& Hooks() {
-    static BrowseListHooks hooks;
-    return hooks;
-}
 
 class RecordFileSource : public BrowseRecordSource {
   public:
@@ -71,7 +63,7 @@ constexpr int kHorizontalStep = 8;
 // One open list: its cache, the reading of its source and the page shown.
 class OpenList {
   public:
-    OpenList(std::int16_t list, const BrowseListSpec& spec, std::string prefix,
+    OpenList(std::int16_t list, const BrowseListEntry& spec, std::string prefix,
              std::string startKey)
         : list_(list),
           spec_(spec),
@@ -95,7 +87,7 @@ class OpenList {
     std::int16_t NextKey();
 
     std::int16_t list_;
-    BrowseListSpec spec_;
+    BrowseListEntry spec_;
     std::string prefix_;
     std::string startKey_;
     int height_;
@@ -104,7 +96,7 @@ class OpenList {
     bool exhausted_;
     bool started_ = false;
     std::string comparablePrefix_;
-    std::deque<std::int16_t> typedAhead_;  // keys read while looking for Esc
+    std::deque<std::int16_t> typedAhead_;  // a key read while looking for Esc
 
     std::int32_t pageFirst_ = 1;
     std::vector<CacheEntry> rows_;  // the entries on the page, row 1 first
@@ -117,16 +109,18 @@ class OpenList {
 };
 
 // While the list reads records, Esc in the keyboard buffer stops the
-// reading; other keys typed meanwhile are kept for the key loop.
+// reading. Another key typed meanwhile is kept for the key loop, and the
+// look stops there until the loop has taken it: what was typed after it
+// stays in the keyboard buffer for the loop or for whoever reads after the
+// list.
 bool OpenList::EscWaiting() {
-    for (;;) {
-        std::int16_t key = 0, button = 0, row = 0, column = 0;
-        ReadKey(key, button, row, column);
-        if (button != 0) key = static_cast<std::int16_t>(column * 256 + button * 64 + row);
-        if (key == 0 && button == 0) return false;
-        if (key == keys::kEsc) return true;
-        typedAhead_.push_back(key);
-    }
+    if (!typedAhead_.empty()) return false;
+    std::int16_t key = 0, button = 0, row = 0, column = 0;
+    ReadKey(key, button, row, column);
+    if (button != 0) key = static_cast<std::int16_t>(column * 256 + button * 64 + row);
+    if (key == keys::kEsc) return true;
+    if (key != 0) typedAhead_.push_back(key);
+    return false;
 }
 
 // Reads the next record of the source that gives a line and appends it to
@@ -146,7 +140,7 @@ bool OpenList::ReadRecord(bool first) {
         if (source.CurrentKey(spec_.recordFile)
                 .compare(0, comparablePrefix_.size(), comparablePrefix_) != 0)
             return false;
-        std::string text = ListRowText(list_);
+        std::string text = Hooks().listRowText(list_);
         text.erase(text.find_last_not_of(' ') + 1);
         if (text.empty()) continue;
         const CacheEntry entry =
@@ -323,37 +317,20 @@ std::int16_t OpenList::Run(std::int16_t& key) {
 
 }  // namespace
 
-void SetBrowseFormServices(BrowseFormServices services) { FormServices() = std::move(services); }
-
-bool BrowseListSpecOf(std::int16_t list, BrowseListSpec& spec) {
-    return FormServices().listSpec && FormServices().listSpec(list, spec);
-}
-
-void SetBrowseListHooks(BrowseListHooks hooks) { Hooks() = std::move(hooks); }
-
-std::int16_t ListStartKey(std::int16_t list, std::string& prefix, std::string& startKey) {
-    return Hooks().startKey ? Hooks().startKey(list, prefix, startKey) : 0;
-}
-
-std::string ListRowText(std::int16_t list) { return Hooks().rowText ? Hooks().rowText(list) : ""; }
-
-std::int16_t ApplyListChoice(std::int16_t list, std::int16_t form, std::int16_t field) {
-    return Hooks().applyChoice ? Hooks().applyChoice(list, form, field) : 0;
-}
-
 void SetBrowseRecordSourceForTesting(BrowseRecordSource* source) { SourceSeam() = source; }
 
 void BrowseList(std::int16_t list, std::int16_t& result) {
     result = -1;
-    BrowseListSpec spec;
-    if (!BrowseListSpecOf(list, spec)) return;
+    // A copy: a hook or the filter form may not change the list under us.
+    const BrowseListEntry spec = List(list);
     if (spec.filterForm != 0) {
-        if (!FormServices().editFilterForm) return;
-        if (FormServices().editFilterForm(spec.filterForm) == keys::kEsc) return;
+        std::int16_t key = 0;
+        EditForm(spec.filterForm, 0, 0, key);
+        if (key == keys::kEsc) return;
     }
     std::string prefix;
     std::string startKey;
-    result = ListStartKey(list, prefix, startKey);
+    result = Hooks().listStartKey(list, prefix, startKey);
     if (result != 0) return;
     result = -1;
     if (spec.recordFile > 0) Source().SetLockMode(spec.recordFile, "+d");
@@ -380,8 +357,10 @@ void BrowseList(std::int16_t list, std::int16_t& result) {
 
     if (key == kF4 && spec.nextList != 0) {
         BrowseList(spec.nextList, result);
-        if (result == 0) ApplyListChoice(spec.nextList, 0, 0);
+        if (result == 0) Hooks().applyListChoice(spec.nextList, 0, 0);
     }
 }
+
+void InstallBrowseLists() { SetListBrowser(BrowseList); }
 
 }  // namespace vela

@@ -181,14 +181,17 @@ void WaitKey(std::int16_t& key) {
     if (button != 0) key = static_cast<std::int16_t>(column * 256 + button * 64 + row);
 }
 
-void FlushKeys() {
-    Console().FlushInput();
+void WaitEvent(std::int16_t& key, std::int16_t& button, std::int16_t& row, std::int16_t& column) {
+    do {
+        ReadKeyWithin(-1, key, button, row, column);
+    } while (key == 0 && button == 0);
 }
+
+void FlushKeys() { Console().FlushInput(); }
 
 std::int16_t ParseKeyCode(const std::string& hex) {
     std::size_t i = 0;
-    while (i < hex.size() && hex[i] == ' ')
-        ++i;
+    while (i < hex.size() && hex[i] == ' ') ++i;
     unsigned value = 0;
     for (; i < hex.size(); ++i) {
         const char c = hex[i];
@@ -276,9 +279,7 @@ void SetExitKeys(const std::string& operations, const std::string& keyList) {
     }
 }
 
-void SetFieldChoices(const std::string& text) {
-    fieldChoices = text;
-}
+void SetFieldChoices(const std::string& text) { fieldChoices = text; }
 
 void ResetKeyboard() {
     exitKeys.clear();
@@ -292,11 +293,7 @@ void ResetKeyboard() {
     calendar = {};
 }
 
-void SetCalculatorTool(PopUpTool tool) {
-    calculator.tool = std::move(tool);
-}
-void SetCalendarTool(PopUpTool tool) {
-    calendar.tool = std::move(tool);
-}
+void SetCalculatorTool(PopUpTool tool) { calculator.tool = std::move(tool); }
+void SetCalendarTool(PopUpTool tool) { calendar.tool = std::move(tool); }
 
 }  // namespace vela

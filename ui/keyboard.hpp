@@ -56,6 +56,11 @@ void ReadKey(std::int16_t& key, std::int16_t& button, std::int16_t& row, std::in
 // column x 256 + button x 64 + row, kept to 16 bits.
 void WaitKey(std::int16_t& key);
 
+// Waits, as WaitKey does, until a key or a click arrives, and reports it as
+// ReadKey does: a key in key, or a click as key 0 with button, row and
+// column. The field editor needs the click's position unfolded.
+void WaitEvent(std::int16_t& key, std::int16_t& button, std::int16_t& row, std::int16_t& column);
+
 // Discards everything waiting in the console's input.
 void FlushKeys();
 

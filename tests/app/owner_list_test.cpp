@@ -1,23 +1,30 @@
-#include "app/owner_list.hpp"
-
+// The owner list of the selection form end to end on the headless console:
+// the shipped form description, the program's hooks, the real field editor
+// and form engine, the browse list and the record file layer over an owners
+// file built by the test, with every record read counted.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "app/records/record_areas.hpp"
+#include "app/program_forms.hpp"
+#include "datenum/calendar_dates.hpp"
 #include "env/session.hpp"
 #include "platform/code_page_850.hpp"
-#include "platform/headless_console.hpp"
 #include "records/record_file.hpp"
 #include "tests/app/office_fixture.hpp"
+#include "tests/support/temp_folder.hpp"
 #include "tests/ui/recording_console.hpp"
 #include "ui/browse_list.hpp"
+#include "ui/form_file.hpp"
+#include "ui/form_tables.hpp"
+#include "ui/forms.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
 
 namespace vela {
 namespace {
 
+using namespace program_forms;
 using testing::OfficeFixture;
 
 // The record file layer with every read counted.
@@ -49,7 +56,7 @@ class CountingRecords : public BrowseRecordSource {
     }
 };
 
-constexpr std::int16_t kFilterForm = 4;
+constexpr std::uint8_t kDownScan = 0x50, kF4Scan = 0x3e, kPageDownScan = 0x51, kPageUpScan = 0x49;
 
 class OwnerListTest : public ::testing::Test {
   protected:
@@ -65,108 +72,122 @@ class OwnerListTest : public ::testing::Test {
         office_.Owner("0102", Cp850("GARCÉS*ROSA"), "ES3");
         office_.Owner("0103", "GARRIGA*LLUIS", "ES4");
         office_.Open();
+        Session.menuName = "";
         Session.colourPairs = {{{15, 0}, {7, 1}, {0, 7}, {14, 4}, {12, 2}}};
         ResetKeyboard();
         console_ = &testing::InstallRecording();
         winTop = winLeft = winBottom = winRight = windowDepth = 0;
+        textStyle = 0;
+        styleStack.clear();
+        FormFileError error;
+        ASSERT_TRUE(ReadFormDescription(
+            testing::ReadFile(std::string(VELA_SOURCE_DIR) + "/data/FORMS/KELD0190.KFM"),
+            [](const std::string& text) { return text; }, formTables, error))
+            << error.reason;
+        resumeForm = 0;
+        RegisterProgramForms();
+        SetInitialSelection(PackDigits("20250110"));
+        InstallBrowseLists();
         SetBrowseRecordSourceForTesting(&records_);
-        SetBrowseFormServices({[](std::int16_t list, BrowseListSpec& spec) {
-                                   if (list != kOwnerList) return false;
-                                   spec = {6, 1, 5, 20, 16, 70, kFilterForm, "PROPIETARIS", 0};
-                                   return true;
-                               },
-                               [](std::int16_t) { return std::int16_t{0x0d}; }});
-        InstallOwnerList({[this](std::int16_t form, std::int16_t field) {
-                              return form == kFilterForm && field == 1 ? typed_ : std::string();
-                          },
-                          [this](std::int16_t form, const std::string& text, std::int16_t field,
-                                 std::int16_t key) {
-                              stored_ = std::to_string(form) + "/" + std::to_string(field) + "/" +
-                                        std::to_string(key) + ":" + text;
-                              return std::int16_t{0};
-                          }});
     }
     void TearDown() override {
         SetBrowseRecordSourceForTesting(nullptr);
-        SetBrowseFormServices({});
-        SetBrowseListHooks({});
+        SetFormHooks({});
+        SetListBrowser({});
         ResetKeyboard();
         InstallConsole(nullptr);
     }
-    void Press(std::uint8_t scanCode, std::uint8_t character = 0) {
-        for (int i = 0; i < 40; ++i) console_->PushPause();
-        if (character != 0)
-            console_->PushCharacter(character);
-        else
-            console_->PushExtended(scanCode);
+
+    // F4 on the selection form's first-owner field, the name typed into
+    // the list's filter form, then the keys for the list; Esc leaves the
+    // selection form afterwards.
+    void PickOwner(const std::string& typed, const std::vector<std::uint8_t>& listKeys) {
+        console_->PushExtended(kDownScan);
+        console_->PushExtended(kDownScan);
+        console_->PushExtended(kF4Scan);
+        console_->PushText(typed);
+        console_->PushCharacter(0x0d);
+        for (std::uint8_t scan : listKeys) {
+            for (int i = 0; i < 30; ++i) console_->PushPause();
+            if (scan == 0x0d)
+                console_->PushCharacter(0x0d);
+            else
+                console_->PushExtended(scan);
+        }
+        std::int16_t key = 0;
+        EditForm(kSelection, 0, 0, key);
     }
-    // A row of the list as shown before the last key was read.
-    std::string Row(int row) const {
-        std::string text =
-            console_->frames.back().rows[static_cast<std::size_t>(row - 1)].substr(20, 49);
-        return text.erase(text.find_last_not_of(' ') + 1);
+    // The list's rows (window rows 6-19, columns 31-77) in the frame shown
+    // before the key read last inside the list.
+    std::vector<std::string> ListRows(const testing::RecordingConsole::Frame& frame) const {
+        std::vector<std::string> rows;
+        for (int row = 6; row <= 19; ++row) {
+            std::string text = frame.rows[static_cast<std::size_t>(row - 1)].substr(30, 47);
+            text.erase(text.find_last_not_of(' ') + 1);
+            if (!text.empty()) rows.push_back(text);
+        }
+        return rows;
+    }
+    const testing::RecordingConsole::Frame* FrameWith(const std::string& text) const {
+        for (auto frame = console_->frames.rbegin(); frame != console_->frames.rend(); ++frame) {
+            for (const std::string& row : frame->rows) {
+                if (row.find(text) != std::string::npos) return &*frame;
+            }
+        }
+        return nullptr;
     }
 
     OfficeFixture office_;
     testing::RecordingConsole* console_ = nullptr;
     CountingRecords records_;
-    std::string typed_;
-    std::string stored_;
 };
 
-TEST_F(OwnerListTest, TheBeginningOfANameInAnyCaseAndWithOrWithoutAccentsFindsItsOwners) {
-    for (const std::string& typed :
-         {std::string("garcia"), Cp850("GARCÍA"), std::string("Garcia ")}) {
+TEST_F(OwnerListTest, ANameTypedInAnyCaseWithOrWithoutAccentsPutsTheChosenOwnersCodeInTheField) {
+    for (const std::string& typed : {std::string("garcia"), Cp850("GARCÍA"), std::string("Garc")}) {
         SCOPED_TRACE(typed);
-        typed_ = typed;
-        stored_.clear();
         records_.reads = 0;
-        Press(0x50);
-        // The rows as the list shows them, read while it waits for Enter.
-        Press(0, 0x0d);
-        std::int16_t result = 99;
-        BrowseList(kOwnerList, result);
-        EXPECT_EQ(result, 0);
-        EXPECT_EQ(stored_, "");  // the form engine applies the choice, not the list
-        EXPECT_EQ(OwnerListChoice(kOwnerList, 1, 3), 0);
-        EXPECT_EQ(stored_, "1/3/0:0100");
-        // Two owners share the prefix; the third read ends the list.
-        EXPECT_EQ(records_.reads, 3);
+        console_->frames.clear();
+        SetFieldValue(kSelection, kFirstOwnerField, "1");
+        SetFieldValue(4, 1, "");
+        PickOwner(typed, {kDownScan, 0x0d});
+        // The second row: GARCÉS comes first when only "GARC" is typed.
+        EXPECT_EQ(Field(kSelection, kFirstOwnerField).value, typed == "Garc" ? "0101" : "0100");
+        const auto* frame = FrameWith(" PROPIETARIS ");
+        ASSERT_NE(frame, nullptr);
+        const std::vector<std::string> rows = ListRows(*frame);
+        if (typed == "Garc") {
+            EXPECT_EQ(rows, (std::vector<std::string>{Cp850("0102  GARCÉS*ROSA"),
+                                                      Cp850("0101  GARCÍA LÓPEZ*JUAN"),
+                                                      "0100  GARCIA PUJOL*PERE"}));
+            EXPECT_EQ(records_.reads, 4);  // the fourth read ends the list
+        } else {
+            EXPECT_EQ(rows, (std::vector<std::string>{Cp850("0101  GARCÍA LÓPEZ*JUAN"),
+                                                      "0100  GARCIA PUJOL*PERE"}));
+            EXPECT_EQ(records_.reads, 3);
+        }
+        EXPECT_EQ(windowDepth, 0);
     }
 }
 
-TEST_F(OwnerListTest, RowsShowCodeAndNameInNameOrder) {
-    typed_ = "GAR";
-    Press(0, 0x1b);
-    std::int16_t result = 99;
-    BrowseList(kOwnerList, result);
-    EXPECT_EQ(result, -1);
-    std::string rows;
-    for (int row = 6; row <= 10; ++row) rows += Row(row) + "|";
-    EXPECT_EQ(rows, Cp850("0102  GARCÉS*ROSA|0101  GARCÍA LÓPEZ*JUAN|0100  GARCIA PUJOL*PERE|") +
-                        "0103  GARRIGA*LLUIS||");
+TEST_F(OwnerListTest, AListOverAThousandOwnersReadsOnlyThePagesShown) {
+    PickOwner("", {kPageDownScan, kPageUpScan, kDownScan, 0x0d});
+    // 14 rows on the first page, 14 on the second, none on the way back.
+    EXPECT_EQ(records_.reads, 28);
+    EXPECT_EQ(Field(kSelection, kFirstOwnerField).value, "0101");
 }
 
-TEST_F(OwnerListTest, AListOverAThousandOwnersReadsOnlyThePageShown) {
-    typed_ = "";
-    Press(0x51);  // PgDn: the next ten
-    Press(0x49);  // PgUp: from the cache
-    Press(0, 0x0d);
-    std::int16_t result = 99;
-    BrowseList(kOwnerList, result);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(records_.reads, 20);  // 10 rows on the first page, 10 on the second
-    EXPECT_EQ(OwnerListRowText(kOwnerList), Cp850("0102  GARCÉS*ROSA") + std::string(29, ' '));
-}
-
-TEST_F(OwnerListTest, OtherListsAndNoFieldDoNothing) {
-    std::string prefix = "x", start = "y";
-    EXPECT_EQ(OwnerListStartKey(2, prefix, start), 0);
-    EXPECT_EQ(prefix, "");
-    EXPECT_EQ(OwnerListRowText(2), "");
-    EXPECT_EQ(OwnerListChoice(1, 0, 0), 0);
-    EXPECT_EQ(OwnerListChoice(2, 1, 1), 0);
-    EXPECT_EQ(stored_, "");
+TEST_F(OwnerListTest, EscInTheFilterFormOrTheListKeepsTheField) {
+    SetFieldValue(kSelection, kFirstOwnerField, "7");
+    console_->PushExtended(kDownScan);
+    console_->PushExtended(kDownScan);
+    console_->PushExtended(kF4Scan);
+    console_->PushCharacter(0x1b);  // leaves the filter form: no list
+    std::int16_t key = 0;
+    EditForm(kSelection, 0, 0, key);
+    EXPECT_EQ(records_.reads, 0);
+    EXPECT_EQ(Field(kSelection, kFirstOwnerField).value, "7   ");
+    PickOwner("GAR", {0x1b});
+    EXPECT_EQ(Field(kSelection, kFirstOwnerField).value, "7   ");
 }
 
 }  // namespace

@@ -10,6 +10,9 @@
 #include "tests/support/temp_folder.hpp"
 #include "tests/ui/recording_console.hpp"
 #include "ui/browse_cache.hpp"
+#include "ui/form_file.hpp"
+#include "ui/form_tables.hpp"
+#include "ui/forms.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
 
@@ -93,30 +96,33 @@ class BrowseListTest : public ::testing::Test {
         textStyle = 0;
         styleStack.clear();
         SetBrowseRecordSourceForTesting(&records_);
-        // Lists 1 and 2 over file 6; 5 rows of 20 columns at rows 4-8.
-        specs_[1] = {6, 1, 3, 10, 9, 31, 0, "OWNERS", 0};
-        specs_[2] = {6, 1, 3, 40, 9, 61, 0, "SECOND", 0};
-        SetBrowseFormServices({[this](std::int16_t list, BrowseListSpec& spec) {
-                                   if (list < 1 || list > 2) return false;
-                                   spec = specs_[list];
-                                   return true;
-                               },
-                               [this](std::int16_t) { return filterKey_; }});
-        SetBrowseListHooks({[this](std::int16_t, std::string& prefix, std::string& startKey) {
-                                prefix = prefix_;
-                                startKey = prefix_;
-                                return startStatus_;
-                            },
-                            [this](std::int16_t) { return records_.Current().text; },
-                            [this](std::int16_t list, std::int16_t form, std::int16_t field) {
-                                applied_.push_back({list, form, field});
-                                return std::int16_t{0};
-                            }});
+        // Lists 1 and 2 over file 6; 5 rows of 20 columns at rows 4-8. Form
+        // 1 is a filter form of one field.
+        FormFileError error;
+        ASSERT_TRUE(ReadFormDescription(
+            "1,1\r\n\"d,1b\",1,0,12,10,14,60\r\n1,2,\"Name: \",10,0,0,0,0,0,\"\"\r\n2\r\n"
+            "6,1,3,10,9,31,0,\"OWNERS\",0\r\n6,1,3,40,9,61,0,\"SECOND\",0\r\n",
+            [](const std::string& text) { return text; }, formTables, error))
+            << error.reason;
+        SetFieldEditor([this](std::int16_t&, std::int16_t&, std::int16_t&, std::string&,
+                              std::int16_t&, std::int16_t& key) { key = filterKey_; });
+        FormHooks hooks;
+        hooks.listStartKey = [this](std::int16_t, std::string& prefix, std::string& startKey) {
+            prefix = prefix_;
+            startKey = prefix_;
+            return startStatus_;
+        };
+        hooks.listRowText = [this](std::int16_t) { return records_.Current().text; };
+        hooks.applyListChoice = [this](std::int16_t list, std::int16_t form, std::int16_t field) {
+            applied_.push_back({list, form, field});
+            return std::int16_t{0};
+        };
+        SetFormHooks(hooks);
     }
     void TearDown() override {
         SetBrowseRecordSourceForTesting(nullptr);
-        SetBrowseFormServices({});
-        SetBrowseListHooks({});
+        SetFormHooks({});
+        SetFieldEditor({});
         ResetKeyboard();
         InstallConsole(nullptr);
     }
@@ -164,7 +170,6 @@ class BrowseListTest : public ::testing::Test {
     TempFolder folder_;
     RecordingConsole* console_ = nullptr;
     FakeRecords records_;
-    std::array<BrowseListSpec, 3> specs_{};
     std::int16_t filterKey_ = 0x0d;
     std::string prefix_;
     std::int16_t startStatus_ = 0;
@@ -364,7 +369,7 @@ TEST_F(BrowseListTest, KeysTypedWhileReadingAreKept) {
 
 TEST_F(BrowseListTest, FilterFormAndStartKeyCanCancel) {
     records_.Add(10, Numbered);
-    specs_[1].filterForm = 4;
+    List(1).filterForm = 1;
     filterKey_ = 0x1b;
     EXPECT_EQ(Browse(), -1);
     EXPECT_EQ(records_.reads, 0);
@@ -378,7 +383,7 @@ TEST_F(BrowseListTest, FilterFormAndStartKeyCanCancel) {
 
 TEST_F(BrowseListTest, F4OpensTheNextListAfterClosingThisOne) {
     records_.Add(10, Numbered);
-    specs_[1].nextList = 2;
+    List(1).nextList = 2;
     Press(kDown);
     Press(kF4);
     Press(kDown);
@@ -393,7 +398,7 @@ TEST_F(BrowseListTest, F4OpensTheNextListAfterClosingThisOne) {
     EXPECT_EQ(records_.lockModes, (std::vector<std::string>{"+d", "-", "+d", "-"}));
     EXPECT_EQ(windowDepth, 0);
     // Without a next list F4 is Esc.
-    specs_[1].nextList = 0;
+    List(1).nextList = 0;
     applied_.clear();
     Press(kF4);
     EXPECT_EQ(Browse(), -1);
@@ -425,7 +430,7 @@ std::string Entry(std::int32_t previous, std::int32_t position, const std::strin
 }
 
 TEST_F(BrowseListTest, AListWithoutRecordFileShowsTheCallersLines) {
-    specs_[1].recordFile = 0;
+    List(1).recordFile = 0;
     WriteFile(folder_ / "Browse.tmp",
               Entry(0, 0, "FIRST") + Entry(1, 0, "SECOND") + Entry(16, 0, "THIRD"));
     Press(kDown);
@@ -440,7 +445,7 @@ TEST_F(BrowseListTest, AListWithoutRecordFileShowsTheCallersLines) {
 }
 
 TEST_F(BrowseListTest, ADamagedCacheNeverBreaksTheList) {
-    specs_[1].recordFile = 0;
+    List(1).recordFile = 0;
     const std::vector<std::string> damaged = {
         "",
         "\x01\x02\x03",
@@ -461,7 +466,7 @@ TEST_F(BrowseListTest, ADamagedCacheNeverBreaksTheList) {
     }
     // A stale cache left by a crash is emptied before a list over a record
     // file fills it.
-    specs_[1].recordFile = 6;
+    List(1).recordFile = 6;
     WriteFile(folder_ / "Browse.tmp", Entry(0, 0, "STALE") + Entry(1, 0, "STALE"));
     records_.Add(2, Numbered);
     PressChar(0x1b);
