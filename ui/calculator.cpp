@@ -4,6 +4,7 @@
 #include "platform/console.hpp"
 #include "ui/calculator_core.hpp"
 #include "ui/calculator_file.hpp"
+#include "ui/exit_keys_kept.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
 
@@ -69,7 +70,8 @@ void Open(const CalculatorState& state, const Box& box) {
 }  // namespace
 
 std::string Calculator() {
-    SetExitKeys("+e", "");
+    const ExitKeysKept kept;
+    SetExitKeys("e", "");
     Style("+n");
     const CursorShape cursor = Screen().GetCursorShape();
     Screen().SetCursorShape(CursorShape::Hidden);
@@ -110,7 +112,6 @@ std::string Calculator() {
     SaveCalculatorState(state);
     Screen().SetCursorShape(cursor);
     Style("-");
-    SetExitKeys("-", "");
     return result;
 }
 

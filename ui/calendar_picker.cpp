@@ -9,6 +9,7 @@
 #include "env/session.hpp"
 #include "platform/clock.hpp"
 #include "platform/console.hpp"
+#include "ui/exit_keys_kept.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
 
@@ -206,7 +207,8 @@ int MonthDays(int year, int month) {
 }
 
 std::string PickDate() {
-    SetExitKeys("+ea", "4d00,4b00,5000,4800,5100,4900,4700,4f00,2100,1b");
+    const ExitKeysKept kept;
+    SetExitKeys("ea", "4d00,4b00,5000,4800,5100,4900,4700,4f00,2100,1b");
     Style("+n");
     const CursorShape cursor = Screen().GetCursorShape();
     Screen().SetCursorShape(CursorShape::Hidden);
@@ -236,7 +238,6 @@ std::string PickDate() {
     CloseWindow();
     Screen().SetCursorShape(cursor);
     Style("-");
-    SetExitKeys("-", "");
     return result;
 }
 
