@@ -1,17 +1,25 @@
 // KELD0190: the annual withholding return program.
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/batch_arguments.hpp"
 #include "app/batch_run.hpp"
 #include "app/office_identity.hpp"
+#include "app/process_withholdings.hpp"
+#include "app/program_forms.hpp"
 #include "app/program_values.hpp"
 #include "app/records/office_files.hpp"
 #include "app/start_up.hpp"
 #include "env/session.hpp"
 #include "env/translation.hpp"
+#include "platform/console.hpp"
+#include "platform/terminal/terminal_console.hpp"
 #include "records/record_file.hpp"
+#include "ui/browse_list.hpp"
+#include "ui/form_file.hpp"
+#include "ui/pop_up_tools.hpp"
 
 int main(int argc, char** argv) {
     vela::BatchArguments arguments;
@@ -25,25 +33,49 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "KELD0190: %s\n%s", error.c_str(), vela::kCommandUsage);
         return vela::kExitUsage;
     }
+    const bool batch = mode == vela::CommandLine::batch;
+    const int failure = batch ? vela::kExitFailed : 1;
 
     if (!vela::StartSession(error)) {
         std::fprintf(stderr, "KELD0190: %s\n", error.c_str());
-        return 1;
+        return failure;
     }
     vela::SetTranslationModule(vela::moduleName);
+    vela::InstallPopUpTools();
+    vela::InstallBrowseLists();
+    // A form description that cannot be read stops the program before it
+    // takes the terminal, so the message stays readable in the shell.
+    if (!vela::LoadForms(vela::moduleName, error)) {
+        std::fprintf(stderr, "KELD0190: %s\n", error.c_str());
+        return failure;
+    }
+    vela::RegisterProgramForms();
+    vela::SetInitialSelection(vela::Session.workDate);
+
+    if (!batch) {
+        auto console = vela::terminal::TerminalConsole::Open(error);
+        if (!console) {
+            std::fprintf(stderr, "KELD0190: %s\n", error.c_str());
+            return failure;
+        }
+        vela::InstallConsole(std::move(console));
+    }
     vela::officeIdentity = vela::LoadOfficeIdentity(vela::Session.rootDir);
     vela::OpenOfficeFiles();
-    vela::PresenterData presenter = vela::LoadPresenterData(vela::Session.rootDir);
+    vela::PresenterIntoForm(vela::LoadPresenterData(vela::Session.rootDir));
 
     int exitCode = vela::kExitDone;
-    if (mode == vela::CommandLine::batch) {
+    if (batch) {
+        vela::PresenterData presenter = vela::PresenterFromForm();
         exitCode = vela::RunBatch(arguments, presenter);
+        vela::PresenterIntoForm(presenter);
+    } else {
+        vela::ProcessWithholdings();
     }
-    // The interactive selection loop (forms) runs here once the forms are in
-    // place; until then an interactive start ends after start-up.
 
-    vela::SavePresenterData(vela::Session.rootDir, presenter);
+    vela::SavePresenterData(vela::Session.rootDir, vela::PresenterFromForm());
     std::int16_t status = 0;
     vela::ResetRecordFiles(status);
+    vela::InstallConsole(nullptr);
     return exitCode;
 }

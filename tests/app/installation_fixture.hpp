@@ -1,5 +1,6 @@
 // Test support: an installation root holding the folders and dictionaries of
-// the office's record files, and no record files yet.
+// the office's record files, and no record files yet; and the program's form
+// description, which the program reads before anything else.
 #pragma once
 
 #include <filesystem>
@@ -18,6 +19,12 @@ inline void WriteDictionaries(const TempFolder& root) {
         WriteFile(root / ("ddf/" + std::string(file.name) + ".xdf"),
                   std::string(file.dictionaryEntry));
     }
+}
+
+inline void WriteProgramForms(const TempFolder& root) {
+    std::filesystem::create_directories(root / "FORMS");
+    WriteFile(root / "FORMS/KELD0190.KFM",
+              ReadFile(std::string(VELA_SOURCE_DIR) + "/data/FORMS/KELD0190.KFM"));
 }
 
 }  // namespace vela::testing

@@ -106,9 +106,12 @@ TEST_F(OfficeFiles, ReadsOfTheDemoOfficeFillTheRecordAreas) {
 TEST(OfficeFilesProgram, KeldCreatesMissingFilesAtStartUp) {
     TempFolder root, session;
     WriteDictionaries(root);
+    testing::WriteProgramForms(root);
     WriteFile(session / "VelaTerm.ini", "[Sistema]\r\nData=20250115\r\nIdioma=CAT\r\n");
     const std::string command = "env -i RUKROOT=" + root.path() + " RUKTMP=" + session.path() +
-                                " " + KELD0190_PATH + " </dev/null >/dev/null 2>&1";
+                                " " + KELD0190_PATH +
+                                " --batch --kind R --closing 311224 --first 1 --last 9999"
+                                " </dev/null >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "tests/app/installation_fixture.hpp"
 
@@ -39,17 +40,58 @@ TEST(StartUp, PresenterDataKeepsTheFieldsBlankPadding) {
 TEST(StartUp, ProgramReadsItsSessionAndWritesThePresenterKeysBack) {
     TempFolder root, session;
     // The program opens the office's record files, creating them from the
-    // dictionaries.
+    // dictionaries. A batch run goes through the same start-up and shut-down
+    // without a terminal.
     testing::WriteDictionaries(root);
+    testing::WriteProgramForms(root);
     WriteFile(root / "Vela.ini", "[Presentador]\r\nNom=MARIA\r\nTelefon=972000000\r\n");
     WriteFile(session / "VelaTerm.ini", "[Sistema]\r\nData=20250115\r\nIdioma=CAT\r\n");
     const std::string command = "env -i RUKROOT=" + root.path() + " RUKTMP=" + session.path() +
-                                " " + KELD0190_PATH + " </dev/null >/dev/null 2>&1";
+                                " " + KELD0190_PATH +
+                                " --batch --kind R --closing 311224 --first 1 --last 9999"
+                                " </dev/null >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadFile(root / "Vela.ini"),
               "[Presentador]\r\nNom=MARIA" + std::string(35, ' ') + "\r\nTelefon=972000000\r\n");
+}
+
+// A missing or damaged form description stops the program before it takes
+// the terminal, with a message naming the file and the line, and leaves the
+// presenter keys alone.
+TEST(StartUp, AFormDescriptionThatCannotBeReadStopsTheProgram) {
+    TempFolder session;
+    WriteFile(session / "VelaTerm.ini", "[Sistema]\r\nData=20250115\r\nIdioma=CAT\r\n");
+    const struct {
+        const char* contents;  // nullptr: no file
+        const char* mode;
+        int exitCode;
+        const char* messagePart;
+    } cases[] = {
+        {nullptr, "", 1, "KELD0190.KFM cannot be read"},
+        {"3,4\r\n\"d\",4,0,0,0,0,0\r\n5,8,\"Tipus\",x\r\n", "", 1, "damaged at line 3"},
+        {nullptr, " --batch --kind R --closing 311224 --first 1 --last 9999", 4,
+         "KELD0190.KFM cannot be read"},
+    };
+    for (const auto& c : cases) {
+        TempFolder root;
+        WriteFile(root / "Vela.ini", "[Presentador]\r\nNom=MARIA\r\n");
+        if (c.contents != nullptr) {
+            std::filesystem::create_directories(root / "FORMS");
+            WriteFile(root / "FORMS/KELD0190.KFM", c.contents);
+        }
+        const std::string command = "env -i RUKROOT=" + root.path() + " RUKTMP=" + session.path() +
+                                    " " + KELD0190_PATH + c.mode + " </dev/null >/dev/null 2>" +
+                                    session.path() + "stderr";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.exitCode) << c.messagePart;
+        const std::string message = ReadFile(session / "stderr");
+        EXPECT_NE(message.find(c.messagePart), std::string::npos) << message;
+        EXPECT_NE(message.find(root.path() + "FORMS/KELD0190.KFM"), std::string::npos) << message;
+        EXPECT_EQ(ReadFile(root / "Vela.ini"), "[Presentador]\r\nNom=MARIA\r\n");
+    }
 }
 
 TEST(StartUp, AMissingInstallationFolderIsReportedNotCrashedOn) {

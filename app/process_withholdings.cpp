@@ -1,0 +1,49 @@
+#include "app/process_withholdings.hpp"
+
+#include <cstdint>
+#include <string>
+
+#include "app/program_forms.hpp"
+#include "app/run_messages.hpp"
+#include "app/withholding_run.hpp"
+#include "env/session.hpp"
+#include "env/translation.hpp"
+#include "platform/console.hpp"
+#include "platform/host_path.hpp"
+#include "ui/forms.hpp"
+#include "ui/keyboard.hpp"
+#include "ui/windows.hpp"
+
+namespace vela {
+namespace {
+
+void ClearScreen() {
+    std::string plain = "n";
+    SetTextStyle(plain);
+    ScreenGrid& screen = Screen();
+    const Cell blank{' ', screen.Attribute()};
+    for (int row = 1; row <= screen.Rows(); ++row) {
+        for (int column = 1; column <= screen.Columns(); ++column) screen.Set(row, column, blank);
+    }
+    screen.Locate(1, 1);
+}
+
+}  // namespace
+
+void ProcessWithholdings() {
+    ClearScreen();
+    // The form keeps the values of the last selection from run to run.
+    for (;;) {
+        std::int16_t key = 0;
+        EditForm(program_forms::kSelection, 0, 0, key);
+        if (key == keys::kEsc) return;
+        RunOutcome outcome;
+        if (!RunWithholdings(outcome)) {
+            // The spool file could not be opened: nothing was produced.
+            ShowRunMessage(Translate("NO ES POT ESCRIURE EL FITXER ") +
+                           HostPath(Session.tmpDir + "rovodovo.tmp"));
+        }
+    }
+}
+
+}  // namespace vela
