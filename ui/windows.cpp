@@ -303,9 +303,6 @@ void CloseWindow() {
     screen.Locate(entry->cursorRow, entry->cursorColumn);
     file.SetNextPosition(entry->start);
     if (entry->start == kEmptyPosition) RemoveStackFile();
-    // A closed window must leave the screen even if the program works on
-    // without reading a key.
-    PresentScreen();
 }
 
 void SetTextStyle(std::string& letters) {

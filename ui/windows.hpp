@@ -59,8 +59,8 @@ void OpenWindow(std::int16_t top, std::int16_t left, std::int16_t bottom, std::i
 // Frame of the current window in the current colours, interior blanked.
 void DrawFrame(std::int16_t style);
 
-// Puts back the newest saved rectangle, the previous window and the cursor,
-// and shows the screen.
+// Puts back the newest saved rectangle, the previous window and the cursor.
+// Like other drawing, this shows at the next key read or PresentScreen().
 void CloseWindow();
 
 // Colours by letters: "U" row 4, else "R" 2 + "N" 1, none row 0; "+" saves
