@@ -81,8 +81,8 @@ void PrintAt(int row, int column, const std::string& text) {
 }
 
 void SetStyle(const char* letters) {
-    std::string spec = letters;
-    SetTextStyle(spec);
+    std::string style = letters;
+    SetTextStyle(style);
 }
 
 void ShowInsertMode(bool insertMode) {

@@ -187,11 +187,14 @@ void WaitEvent(std::int16_t& key, std::int16_t& button, std::int16_t& row, std::
     } while (key == 0 && button == 0);
 }
 
-void FlushKeys() { Console().FlushInput(); }
+void FlushKeys() {
+    Console().FlushInput();
+}
 
 std::int16_t ParseKeyCode(const std::string& hex) {
     std::size_t i = 0;
-    while (i < hex.size() && hex[i] == ' ') ++i;
+    while (i < hex.size() && hex[i] == ' ')
+        ++i;
     unsigned value = 0;
     for (; i < hex.size(); ++i) {
         const char c = hex[i];
@@ -279,7 +282,9 @@ void SetExitKeys(const std::string& operations, const std::string& keyList) {
     }
 }
 
-void SetFieldChoices(const std::string& text) { fieldChoices = text; }
+void SetFieldChoices(const std::string& text) {
+    fieldChoices = text;
+}
 
 void ResetKeyboard() {
     exitKeys.clear();
@@ -293,7 +298,11 @@ void ResetKeyboard() {
     calendar = {};
 }
 
-void SetCalculatorTool(PopUpTool tool) { calculator.tool = std::move(tool); }
-void SetCalendarTool(PopUpTool tool) { calendar.tool = std::move(tool); }
+void SetCalculatorTool(PopUpTool tool) {
+    calculator.tool = std::move(tool);
+}
+void SetCalendarTool(PopUpTool tool) {
+    calendar.tool = std::move(tool);
+}
 
 }  // namespace vela

@@ -167,6 +167,23 @@ TEST_F(KeyboardTest, WaitKeySkipsReleasesAndModifierChanges) {
     EXPECT_EQ(console_->ExhaustedReads(), 0);
 }
 
+TEST_F(KeyboardTest, WaitEventWaitsAndReportsAClickUnfolded) {
+    console_->PushControlState(ck::kShift);
+    console_->PushPause();
+    console_->PushClick(25, 200, mouse_buttons::kMiddle);  // too wide to fold into a key
+    console_->PushExtended(0x44, ck::kShift);
+    std::int16_t key = -1, button = 0, row = 0, column = 0;
+    WaitEvent(key, button, row, column);
+    EXPECT_EQ(key, 0);
+    EXPECT_EQ(button, 4);
+    EXPECT_EQ(row, 25);
+    EXPECT_EQ(column, 200);
+    WaitEvent(key, button, row, column);
+    EXPECT_EQ(key, 0x5d00);
+    EXPECT_EQ(button, 0);
+    EXPECT_EQ(console_->ExhaustedReads(), 0);
+}
+
 TEST_F(KeyboardTest, PendingKeysComeFirst) {
     console_->PushCharacter('z');
     pendingKeys = "ab";
