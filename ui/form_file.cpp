@@ -244,6 +244,33 @@ void CheckContinuations(const FormTables& tables, const std::vector<int>& formLi
     }
 }
 
+// A yes/no field links form 2 to its form at run time. Form 2 must exist,
+// and no form on form 2's own chain (form 2 included) may hold such a
+// field, or the chain could be closed into a loop while the program runs.
+void CheckSwitches(const FormTables& tables, const std::vector<int>& formLines) {
+    const auto holdsSwitch = [&](int form) {
+        const FormEntry& entry = tables.forms[form];
+        for (int field = 1; field <= entry.fieldCount; ++field) {
+            if (entry.fields[field].dataType == field_types::kSwitch) return true;
+        }
+        return false;
+    };
+    for (int form = 1; form <= tables.formCount; ++form) {
+        if (holdsSwitch(form) && tables.formCount < 2) {
+            throw Refusal{formLines[form],
+                          FormName(form) + ": a yes/no field needs form 2 to follow it"};
+        }
+    }
+    if (tables.formCount < 2) return;
+    for (int form = 2; form != 0; form = tables.forms[form].linkedForm) {
+        if (holdsSwitch(form)) {
+            throw Refusal{formLines[form], FormName(form) +
+                                               ": a yes/no field on form 2's chain would link it "
+                                               "back to form 2"};
+        }
+    }
+}
+
 void CheckListNumbers(const FormTables& tables, const std::vector<int>& formLines) {
     for (int form = 1; form <= tables.formCount; ++form) {
         const FormEntry& entry = tables.forms[form];
@@ -277,6 +304,7 @@ bool ReadFormDescription(std::string_view contents, const TextTranslator& transl
             ReadForm(in, form, read, translate, read.forms[form]);
         }
         CheckContinuations(read, formLines);
+        CheckSwitches(read, formLines);
         in.SkipComments();
         // Forms alone make a complete file: it then has no lists.
         if (!in.AtEnd()) read.listCount = in.Number("the list count", 0, kMostLists);

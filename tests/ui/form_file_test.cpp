@@ -126,6 +126,16 @@ TEST(FormFile, RefusedFilesNameTheLineAtFault) {
          "\"48g0\" is not an exit key"},
         {"exit key that gives 0", header + "\"d,1b=0\",1,0,0,0,0,0\r\n" + field, 2, "gives 0"},
         {"empty exit key", header + "\"d,,1b\",1,0,0,0,0,0\r\n" + field, 2, "is not an exit key"},
+        {"yes/no field without form 2",
+         "1,1\r\n\"d,1b\",1,0,0,0,0,0\r\n1,1,\"A\",1,0,0,0,3,0,\"\"\r\n", 2, "needs form 2"},
+        {"yes/no field on form 2",
+         "2,1\r\n\"d,1b\",1,0,0,0,0,0\r\n" + field +
+             "\"d,1b\",1,0,0,0,0,0\r\n1,1,\"A\",1,0,0,0,3,0,\"\"\r\n",
+         4, "back to form 2"},
+        {"yes/no field after form 2",
+         "3,1\r\n\"d,1b\",1,0,0,0,0,0\r\n" + field + "\"d,1b\",1,3,0,0,0,0\r\n" + field +
+             "\"d,1b\",1,0,0,0,0,0\r\n1,1,\"A\",1,0,0,0,3,0,\"\"\r\n",
+         6, "back to form 2"},
         {"window without room", header + "\"d,1b\",1,0,5,5,6,40\r\n" + field, 2, "no room"},
         {"list that does not exist",
          header + form + "1,1,\"A\",3,0,0,0,0,2,\"\"\r\n1\r\n" + "6,0,5,20,20,60,0,\"L\",0\r\n", 2,
