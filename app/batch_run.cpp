@@ -1,83 +1,86 @@
 #include "app/batch_run.hpp"
 
 #include <cstdio>
+#include <string>
 
+#include "app/program_forms.hpp"
 #include "app/run_messages.hpp"
 #include "app/selection.hpp"
 #include "app/withholding_run.hpp"
-#include "datenum/calendar_dates.hpp"
-#include "datenum/dotted_codes.hpp"
-#include "datenum/text_utils.hpp"
-#include "env/session.hpp"
 #include "env/translation.hpp"
 #include "platform/code_page_850.hpp"
+#include "ui/form_tables.hpp"
+#include "ui/forms.hpp"
 
 namespace vela {
 namespace {
+
+using namespace program_forms;
 
 int Reject(const std::string& reason) {
     std::printf("KELD0190: selection rejected: %s\n", reason.c_str());
     return kExitRejected;
 }
 
-// A value as a field of the given width holds it; false when it is longer
-// than the clerk could type.
-bool FitField(const std::string& typed, std::size_t width, std::string& field) {
-    if (typed.size() > width) return false;
-    field = FixedField(typed, width);
-    return true;
+enum class Typed { accepted, tooLong, refused };
+
+// Types a value into a form field as the clerk would, ending it with Enter:
+// refused when it is longer than the field or the field's check refuses it.
+Typed TypeInto(std::int16_t form, std::int16_t field, const std::string& typed) {
+    const std::int16_t length = Field(form, field).length;
+    if (typed.size() > static_cast<std::size_t>(length)) return Typed::tooLong;
+    std::string text = FieldText(typed, length);
+    return StoreField(form, text, field, 0x0d) == 0 ? Typed::accepted : Typed::refused;
 }
 
 }  // namespace
 
-int RunBatch(const BatchArguments& arguments, PresenterData& presenter) {
+int RunBatch(const BatchArguments& arguments) {
     SetBatchMessages(true);
-    SelectionFields fields;
 
     if (arguments.kind != "R" && arguments.kind != "C" && arguments.kind != "S") {
         return Reject("--kind must be R (listing), C (certificates) or S (return files)");
     }
-    fields.outputKind = arguments.kind;
+    // The kind's field links the presenter form for "S".
+    TypeInto(kSelection, kOutputKindField, arguments.kind);
 
-    // The closing date as the date field takes it: a blank field is the
-    // working date, and the text must be a valid date.
-    if (!FitField(Cp850(arguments.closingDate), kClosingDateWidth, fields.closingDate)) {
-        return Reject("--closing " + arguments.closingDate + " is longer than the date field");
-    }
-    if (IsAllChar(fields.closingDate, ' ') != 0) {
-        fields.closingDate = FixedField(DateFieldText(Session.workDate), kClosingDateWidth);
-    }
-    if (CheckDate(fields.closingDate) != 0) {
-        return Reject("--closing " + arguments.closingDate + " is not a valid date");
+    // A blank date field is the working date, and the text must be a date.
+    switch (TypeInto(kSelection, kClosingDateField, Cp850(arguments.closingDate))) {
+        case Typed::tooLong:
+            return Reject("--closing " + arguments.closingDate + " is longer than the date field");
+        case Typed::refused:
+            return Reject("--closing " + arguments.closingDate + " is not a valid date");
+        case Typed::accepted:
+            break;
     }
 
     const struct {
         const char* option;
         const std::string& typed;
-        std::string& field;
-    } codes[] = {{"--first", arguments.firstOwner, fields.firstOwner},
-                 {"--last", arguments.lastOwner, fields.lastOwner}};
+        std::int16_t field;
+    } codes[] = {{"--first", arguments.firstOwner, kFirstOwnerField},
+                 {"--last", arguments.lastOwner, kLastOwnerField}};
     for (const auto& code : codes) {
-        if (!FitField(Cp850(code.typed), kOwnerCodeWidth, code.field) ||
-            CheckCode(code.field) != 0) {
+        if (TypeInto(kSelection, code.field, Cp850(code.typed)) != Typed::accepted) {
             return Reject(std::string(code.option) + " " + code.typed + " is not an owner code");
         }
     }
 
-    if (arguments.contactName) {
-        if (!FitField(Cp850(*arguments.contactName), kContactNameWidth, presenter.contactName)) {
-            return Reject("--contact-name is longer than 40 characters");
+    const struct {
+        const char* option;
+        const std::optional<std::string>& typed;
+        std::int16_t field;
+    } contact[] = {{"--contact-name", arguments.contactName, kContactNameField},
+                   {"--contact-phone", arguments.contactPhone, kContactPhoneField}};
+    for (const auto& value : contact) {
+        if (value.typed &&
+            TypeInto(kPresenter, value.field, Cp850(*value.typed)) != Typed::accepted) {
+            return Reject(std::string(value.option) + " is longer than " +
+                          std::to_string(Field(kPresenter, value.field).length) + " characters");
         }
     }
-    if (arguments.contactPhone) {
-        if (!FitField(Cp850(*arguments.contactPhone), kContactPhoneWidth, presenter.contactPhone)) {
-            return Reject("--contact-phone is longer than 9 characters");
-        }
-    }
-    fields.contactName = presenter.contactName;
-    fields.contactPhone = presenter.contactPhone;
 
-    const SelectionCheck check = CheckSelection(fields);
+    const SelectionCheck check = CheckSelection(SelectionFromForms());
     for (const std::string& message : check.messages) ShowRunMessage(Translate(message));
     if (!check.accepted) {
         return Reject(check.messages.empty() ? "the first owner comes after the last owner"

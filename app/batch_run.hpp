@@ -1,13 +1,12 @@
 // A batch run: one run of the withholding job for a selection given on the
-// command line, checked by the rules of the selection form (each field as
-// the form would take it, then the form's own check, without the
-// confirmation). Windows are drawn on a headless screen; messages go to
+// command line, typed into the selection and presenter forms as a clerk
+// types it (each field checked as the form checks it), then the form's own
+// check, without the confirmation. Windows are drawn on a headless screen; messages go to
 // standard output. Returns the process exit code: 0 done, 3 selection
 // rejected, 4 the run failed.
 #pragma once
 
 #include "app/batch_arguments.hpp"
-#include "app/start_up.hpp"
 
 namespace vela {
 
@@ -16,8 +15,9 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitRejected = 3;
 inline constexpr int kExitFailed = 4;
 
-// presenter holds the values read from "Vela.ini"; the command line's
-// contact values replace them, as typing into the presenter form does.
-int RunBatch(const BatchArguments& arguments, PresenterData& presenter);
+// The forms must be loaded, with the presenter's values from "Vela.ini" in
+// form 2; the command line's contact values replace them there, as typing
+// into the presenter form does.
+int RunBatch(const BatchArguments& arguments);
 
 }  // namespace vela

@@ -66,9 +66,7 @@ int main(int argc, char** argv) {
 
     int exitCode = vela::kExitDone;
     if (batch) {
-        vela::PresenterData presenter = vela::PresenterFromForm();
-        exitCode = vela::RunBatch(arguments, presenter);
-        vela::PresenterIntoForm(presenter);
+        exitCode = vela::RunBatch(arguments);
     } else {
         vela::ProcessWithholdings();
     }

@@ -56,19 +56,7 @@ void PaintForm(std::int16_t form) {
 std::int16_t CheckFormExit(std::int16_t form, std::int16_t& key) {
     if (key == 0x1b || form != kSelection) return 0;
 
-    SelectionFields fields;
-    fields.outputKind = Field(kSelection, kOutputKindField).value;
-    fields.closingDate = Field(kSelection, kClosingDateField).value;
-    fields.firstOwner = Field(kSelection, kFirstOwnerField).value;
-    fields.lastOwner = Field(kSelection, kLastOwnerField).value;
-    // The presenter's data is that of the form linked to the selection,
-    // which the output kind "S" links.
-    const std::int16_t presenter = Form(kSelection).linkedForm;
-    if (presenter > 0) {
-        fields.contactName = Field(presenter, kContactNameField).value;
-        fields.contactPhone = Field(presenter, kContactPhoneField).value;
-    }
-    const SelectionCheck check = CheckSelection(fields);
+    const SelectionCheck check = CheckSelection(SelectionFromForms());
     for (const std::string& message : check.messages) ShowRunMessage(Translate(message));
     if (!check.accepted) return -1;
 
@@ -95,6 +83,22 @@ std::int16_t ApplyListChoice(std::int16_t list, std::int16_t form, std::int16_t 
     if (list != kOwnerList || form == 0 || field == 0) return 0;
     std::string code = UnpackDigits(layout::VPropiet::ownerCode.Read(recordAreas.owner));
     return StoreField(form, code, field, 0);
+}
+
+SelectionFields SelectionFromForms() {
+    SelectionFields fields;
+    fields.outputKind = Field(kSelection, kOutputKindField).value;
+    fields.closingDate = Field(kSelection, kClosingDateField).value;
+    fields.firstOwner = Field(kSelection, kFirstOwnerField).value;
+    fields.lastOwner = Field(kSelection, kLastOwnerField).value;
+    // The presenter's data is that of the form linked to the selection,
+    // which the output kind "S" links.
+    const std::int16_t presenter = Form(kSelection).linkedForm;
+    if (presenter > 0) {
+        fields.contactName = Field(presenter, kContactNameField).value;
+        fields.contactPhone = Field(presenter, kContactPhoneField).value;
+    }
+    return fields;
 }
 
 void RegisterProgramForms() {

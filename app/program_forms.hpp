@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/selection.hpp"
 #include "app/start_up.hpp"
 
 namespace vela {
@@ -45,6 +46,10 @@ std::string ListRowText(std::int16_t list);
 std::int16_t ApplyListChoice(std::int16_t list, std::int16_t form, std::int16_t field);
 
 void RegisterProgramForms();
+
+// The selection as the forms hold it: form 1's fields, and the presenter's
+// from the form linked to form 1 (empty when none is linked).
+SelectionFields SelectionFromForms();
 
 // The selection form's starting values: output kind "R", the closing date
 // 31 December of the year before the working date, owners 1 to 9999.

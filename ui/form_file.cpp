@@ -121,6 +121,47 @@ class ItemReader {
 
 std::string FormName(int form) { return "form " + std::to_string(form); }
 
+// A key code in hexadecimal, as exit-key lists write it; -1 when the text
+// is not one.
+long HexKeyCode(const std::string& text) {
+    if (text.empty() || text.size() > 4) return -1;
+    long value = 0;
+    for (const char c : text) {
+        const auto lower = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+        const int digit = lower >= '0' && lower <= '9'   ? lower - '0'
+                          : lower >= 'a' && lower <= 'f' ? lower - 'a' + 10
+                                                         : -1;
+        if (digit < 0) return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// A form's exit keys: items "k" or "k=r" in hexadecimal. Esc must be among
+// them, since it is how the clerk leaves a form (and the program), and no
+// key may end a field as 0, which the engine takes as "edit the field
+// again": either would hold the clerk in the form for ever.
+void CheckKeyList(int line, const std::string& where, const std::string& keyList) {
+    bool esc = false;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = keyList.find(',', start);
+        const std::string item =
+            keyList.substr(start, end == std::string::npos ? end : end - start);
+        const std::size_t equals = item.find('=');
+        const long key = HexKeyCode(item.substr(0, equals));
+        const long result = equals == std::string::npos ? key : HexKeyCode(item.substr(equals + 1));
+        if (key < 0 || result < 0) {
+            throw Refusal{line, where + ": \"" + item + "\" is not an exit key"};
+        }
+        if (result == 0) throw Refusal{line, where + ": the exit key \"" + item + "\" gives 0"};
+        esc = esc || key == 0x1b;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    if (!esc) throw Refusal{line, where + ": Esc (1b) is not among the exit keys"};
+}
+
 void ReadField(ItemReader& in, const std::string& where, const TextTranslator& translate,
                FormField& field) {
     field.row = in.Number(where + ", row", 0, kMostScreenPosition);
@@ -154,6 +195,7 @@ void ReadForm(ItemReader& in, int form, const FormTables& tables, const TextTran
     const std::string where = FormName(form);
     const int line = in.Line();
     entry.keyList = in.Text(where + ", exit keys");
+    CheckKeyList(line, where, entry.keyList);
     entry.fieldCount = in.Number(where + ", field count", 0, tables.maxFields);
     entry.linkedForm = in.Number(where + ", continuation form", 0, tables.formCount);
     entry.windowTop = in.Number(where + ", window top", 0, kMostScreenPosition);
@@ -202,6 +244,33 @@ void CheckContinuations(const FormTables& tables, const std::vector<int>& formLi
     }
 }
 
+// A yes/no field links form 2 to its form at run time. Form 2 must exist,
+// and no form on form 2's own chain (form 2 included) may hold such a
+// field, or the chain could be closed into a loop while the program runs.
+void CheckSwitches(const FormTables& tables, const std::vector<int>& formLines) {
+    const auto holdsSwitch = [&](int form) {
+        const FormEntry& entry = tables.forms[form];
+        for (int field = 1; field <= entry.fieldCount; ++field) {
+            if (entry.fields[field].dataType == field_types::kSwitch) return true;
+        }
+        return false;
+    };
+    for (int form = 1; form <= tables.formCount; ++form) {
+        if (holdsSwitch(form) && tables.formCount < 2) {
+            throw Refusal{formLines[form],
+                          FormName(form) + ": a yes/no field needs form 2 to follow it"};
+        }
+    }
+    if (tables.formCount < 2) return;
+    for (int form = 2; form != 0; form = tables.forms[form].linkedForm) {
+        if (holdsSwitch(form)) {
+            throw Refusal{formLines[form], FormName(form) +
+                                               ": a yes/no field on form 2's chain would link it "
+                                               "back to form 2"};
+        }
+    }
+}
+
 void CheckListNumbers(const FormTables& tables, const std::vector<int>& formLines) {
     for (int form = 1; form <= tables.formCount; ++form) {
         const FormEntry& entry = tables.forms[form];
@@ -235,6 +304,7 @@ bool ReadFormDescription(std::string_view contents, const TextTranslator& transl
             ReadForm(in, form, read, translate, read.forms[form]);
         }
         CheckContinuations(read, formLines);
+        CheckSwitches(read, formLines);
         in.SkipComments();
         // Forms alone make a complete file: it then has no lists.
         if (!in.AtEnd()) read.listCount = in.Number("the list count", 0, kMostLists);

@@ -10,6 +10,7 @@
 #include "platform/console.hpp"
 #include "ui/field_editor.hpp"
 #include "ui/form_tables.hpp"
+#include "ui/help.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
 
@@ -20,7 +21,7 @@ using namespace field_flags;
 
 FormHooks hooks;
 FieldEditor fieldEditor = EditField;
-HelpViewer helpViewer;
+HelpViewer helpViewer = ShowHelp;
 ListBrowser listBrowser;
 
 FormHooks WithDefaults(FormHooks given) {
@@ -164,7 +165,7 @@ void EditOneField(std::int16_t form, std::int16_t current, std::string& text, st
         status = 0;
         if (key == keys::kF1) {
             const std::string topic = Session.menuName.substr(0, TrimmedLength(Session.menuName));
-            if (!topic.empty() && helpViewer) helpViewer(topic);
+            if (!topic.empty()) helpViewer(topic);
             key = keys::kNone;
         } else if (key == form_keys::kF4) {
             key = keys::kNone;
@@ -210,7 +211,9 @@ const FormHooks& Hooks() {
 void SetFieldEditor(FieldEditor editor) {
     fieldEditor = editor ? std::move(editor) : FieldEditor(EditField);
 }
-void SetHelpViewer(HelpViewer viewer) { helpViewer = std::move(viewer); }
+void SetHelpViewer(HelpViewer viewer) {
+    helpViewer = viewer ? std::move(viewer) : HelpViewer(ShowHelp);
+}
 void SetListBrowser(ListBrowser browser) { listBrowser = std::move(browser); }
 
 void ShowField(std::int16_t form, std::int16_t field) {

@@ -57,8 +57,8 @@ using HelpViewer = std::function<void(const std::string& topic)>;
 using ListBrowser = std::function<void(std::int16_t list, std::int16_t& result)>;
 
 // Each empty function puts back the service the console interface offers:
-// the field editor (field_editor.hpp); no help window yet, and every list
-// left without a choice until the browse lists are in place.
+// the field editor (field_editor.hpp) and help by topic (help.hpp); until
+// the browse lists are in place every list is left without a choice.
 void SetFieldEditor(FieldEditor editor);
 void SetHelpViewer(HelpViewer viewer);
 void SetListBrowser(ListBrowser browser);

@@ -89,6 +89,13 @@ TEST_F(BatchRunE2e, RejectedSelectionsSayWhy) {
     EXPECT_EQ(Batch("--kind R --closing 31.12.2025 --first 100 --last 50"), 3);
     EXPECT_EQ(Batch("--kind X --closing 31.12.2025 --first 1 --last 50"), 3);
     EXPECT_EQ(Batch("--kind R --closing 31.12.2025"), 2);
+    // Values longer than their form fields, as the forms give the widths.
+    EXPECT_EQ(Batch("--kind R --closing 31.12.2025 --first 12345 --last 50"), 3);
+    EXPECT_NE(Output().find("--first 12345 is not an owner code"), std::string::npos);
+    EXPECT_EQ(Batch("--kind S --closing 31.12.2025 --first 1 --last 50 --contact-name " +
+                    std::string(41, 'A')),
+              3);
+    EXPECT_NE(Output().find("--contact-name is longer than 40 characters"), std::string::npos);
 }
 
 }  // namespace

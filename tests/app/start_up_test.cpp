@@ -70,7 +70,7 @@ TEST(StartUp, AFormDescriptionThatCannotBeReadStopsTheProgram) {
         const char* messagePart;
     } cases[] = {
         {nullptr, "", 1, "KELD0190.KFM cannot be read"},
-        {"3,4\r\n\"d\",4,0,0,0,0,0\r\n5,8,\"Tipus\",x\r\n", "", 1, "damaged at line 3"},
+        {"3,4\r\n\"d,1b\",4,0,0,0,0,0\r\n5,8,\"Tipus\",x\r\n", "", 1, "damaged at line 3"},
         {nullptr, " --batch --kind R --closing 311224 --first 1 --last 9999", 4,
          "KELD0190.KFM cannot be read"},
     };

@@ -43,8 +43,7 @@ class ConsoleEndToEnd : public ::testing::Test {
 
     std::string Dump() {
         std::string text;
-        for (const auto& row : terminal_->Screen())
-            text += row + "\n";
+        for (const auto& row : terminal_->Screen()) text += row + "\n";
         return text;
     }
 
@@ -108,8 +107,7 @@ TEST_F(ConsoleEndToEnd, WindowsDrawnAndRemovedRestoreTheScreen) {
     terminal_->SendKey("F3");
     ASSERT_TRUE(terminal_->WaitForRow(25, "DEPTH 0 STACK no")) << Dump();
     const auto after = terminal_->Screen();
-    for (int row = 0; row < 22; ++row)
-        EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
+    for (int row = 0; row < 22; ++row) EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
     EXPECT_TRUE(terminal_->Title().starts_with("frame ")) << terminal_->Title();
 }
 

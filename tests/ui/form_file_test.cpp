@@ -81,7 +81,8 @@ TEST(FormFile, LineEndsAndTheListSection) {
     EXPECT_EQ(tables.forms[2].fields[1].length, 40);
 
     // Forms alone, with no list section at all, and a DOS end-of-file mark.
-    const std::string formsOnly = "1,1\r\n\"d\",1,0,0,0,0,0\r\n1,1,\"A\",3,0,0,0,0,0,\"\"\r\n\x1a";
+    const std::string formsOnly =
+        "1,1\r\n\"d,1b\",1,0,0,0,0,0\r\n1,1,\"A\",3,0,0,0,0,0,\"\"\r\n\x1a";
     ASSERT_TRUE(ReadFormDescription(formsOnly, Bracket, tables, error)) << error.reason;
     EXPECT_EQ(tables.listCount, 0);
     EXPECT_EQ(tables.lists.size(), 1u);
@@ -89,7 +90,7 @@ TEST(FormFile, LineEndsAndTheListSection) {
 
 TEST(FormFile, RefusedFilesNameTheLineAtFault) {
     const std::string header = "1,2\r\n";
-    const std::string form = "\"d\",1,0,0,0,0,0\r\n";
+    const std::string form = "\"d,1b\",1,0,0,0,0,0\r\n";
     const std::string field = "1,1,\"A\",3,0,0,0,0,0,\"\"\r\n";
     const struct {
         const char* name;
@@ -102,7 +103,7 @@ TEST(FormFile, RefusedFilesNameTheLineAtFault) {
         {"letters for a number", "x,2\r\n", 1, "not a whole number"},
         {"no forms", "0,2\r\n", 1, "outside 1 to 99"},
         {"too many fields", "1,200\r\n", 1, "outside 0 to 99"},
-        {"fields beyond the most", header + "\"d\",3,0,0,0,0,0\r\n", 2, "outside 0 to 2"},
+        {"fields beyond the most", header + "\"d,1b\",3,0,0,0,0,0\r\n", 2, "outside 0 to 2"},
         {"cut inside a field", header + form + "1,1,\"A\",3\r\n", 3, "ends before"},
         {"cut before a field", header + form, 2, "field 1, row"},
         {"zero length", header + form + "1,1,\"A\",0,0,0,0,0,0,\"\"\r\n", 3, "length is 0"},
@@ -113,12 +114,29 @@ TEST(FormFile, RefusedFilesNameTheLineAtFault) {
         {"text after a quote", header + form + "1,1,\"A\"B,3,0,0,0,0,0,\"\"\r\n", 3,
          "after the closing quote"},
         {"comment inside a record", header + form + "' here\r\n" + field, 3, "row"},
-        {"continuation to itself", "1,2\r\n\"d\",1,1,0,0,0,0\r\n" + field, 2, "lead back"},
+        {"continuation to itself", "1,2\r\n\"d,1b\",1,1,0,0,0,0\r\n" + field, 2, "lead back"},
         {"continuation loop",
-         "2,1\r\n\"d\",1,2,0,0,0,0\r\n" + field + "\"d\",1,1,0,0,0,0\r\n" + field, 2, "lead back"},
-        {"continuation beyond the forms", "1,1\r\n\"d\",1,2,0,0,0,0\r\n" + field, 2,
+         "2,1\r\n\"d,1b\",1,2,0,0,0,0\r\n" + field + "\"d,1b\",1,1,0,0,0,0\r\n" + field, 2,
+         "lead back"},
+        {"continuation beyond the forms", "1,1\r\n\"d,1b\",1,2,0,0,0,0\r\n" + field, 2,
          "outside 0 to 1"},
-        {"window without room", header + "\"d\",1,0,5,5,6,40\r\n" + field, 2, "no room"},
+        {"exit keys without Esc", header + "\"d,4800\",1,0,0,0,0,0\r\n" + field, 2,
+         "Esc (1b) is not among"},
+        {"exit key that is not hexadecimal", header + "\"d,1b,48g0\",1,0,0,0,0,0\r\n" + field, 2,
+         "\"48g0\" is not an exit key"},
+        {"exit key that gives 0", header + "\"d,1b=0\",1,0,0,0,0,0\r\n" + field, 2, "gives 0"},
+        {"empty exit key", header + "\"d,,1b\",1,0,0,0,0,0\r\n" + field, 2, "is not an exit key"},
+        {"yes/no field without form 2",
+         "1,1\r\n\"d,1b\",1,0,0,0,0,0\r\n1,1,\"A\",1,0,0,0,3,0,\"\"\r\n", 2, "needs form 2"},
+        {"yes/no field on form 2",
+         "2,1\r\n\"d,1b\",1,0,0,0,0,0\r\n" + field +
+             "\"d,1b\",1,0,0,0,0,0\r\n1,1,\"A\",1,0,0,0,3,0,\"\"\r\n",
+         4, "back to form 2"},
+        {"yes/no field after form 2",
+         "3,1\r\n\"d,1b\",1,0,0,0,0,0\r\n" + field + "\"d,1b\",1,3,0,0,0,0\r\n" + field +
+             "\"d,1b\",1,0,0,0,0,0\r\n1,1,\"A\",1,0,0,0,3,0,\"\"\r\n",
+         6, "back to form 2"},
+        {"window without room", header + "\"d,1b\",1,0,5,5,6,40\r\n" + field, 2, "no room"},
         {"list that does not exist",
          header + form + "1,1,\"A\",3,0,0,0,0,2,\"\"\r\n1\r\n" + "6,0,5,20,20,60,0,\"L\",0\r\n", 2,
          "list 2"},
@@ -156,7 +174,7 @@ TEST_F(LoadFormsTest, MessagesNameTheFileAndTheLine) {
     EXPECT_NE(message.find(folder_ / "FORMS/KTEST.KFM"), std::string::npos) << message;
     EXPECT_NE(message.find("cannot be read"), std::string::npos) << message;
 
-    testing::WriteFile(folder_ / "FORMS/KTEST.KFM", "1,1\r\n\"d\",1,0,0,0,0,0\r\n1,1,A\r\n");
+    testing::WriteFile(folder_ / "FORMS/KTEST.KFM", "1,1\r\n\"d,1b\",1,0,0,0,0,0\r\n1,1,A\r\n");
     EXPECT_FALSE(LoadForms("KTEST", message));
     EXPECT_NE(message.find(folder_ / "FORMS/KTEST.KFM"), std::string::npos) << message;
     EXPECT_NE(message.find("line 3"), std::string::npos) << message;

@@ -205,8 +205,7 @@ TEST_F(KeyboardTest, HotKeysTypeTheToolsResultAfterTheHotKey) {
     console_->PushExtended(0x2d, ck::kLeftAlt);
     console_->PushCharacter('!');
     EXPECT_EQ(Wait(), 0x2d00);
-    for (char c : std::string("1234"))
-        EXPECT_EQ(Read(), c);
+    for (char c : std::string("1234")) EXPECT_EQ(Read(), c);
     EXPECT_EQ(Read(), '!');
     EXPECT_EQ(calls, 1);
 

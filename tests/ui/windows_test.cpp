@@ -43,8 +43,7 @@ class WindowsTest : public ::testing::Test {
     std::vector<Cell> Snapshot() const {
         std::vector<Cell> cells;
         for (int row = 1; row <= 25; ++row) {
-            for (int column = 1; column <= 80; ++column)
-                cells.push_back(Screen().At(row, column));
+            for (int column = 1; column <= 80; ++column) cells.push_back(Screen().At(row, column));
         }
         return cells;
     }
@@ -310,8 +309,7 @@ TEST_F(WindowsTest, MessagesAreShownAtOnce) {
 TEST_F(WindowsTest, MessageTooTallForTheScreenShowsNothing) {
     const auto before = Snapshot();
     std::string text;
-    for (int i = 0; i < 24; ++i)
-        text += std::string(70, 'L') + " ";
+    for (int i = 0; i < 24; ++i) text += std::string(70, 'L') + " ";
     std::string style = "n";
     SetTextStyle(style);
     MessageWindow(12, text);
