@@ -67,8 +67,11 @@ std::string FullPath(const std::string& path) {
     if (p.empty() || p[0] != '\\') {
         std::string current;
         if (CurrentFolderWithoutDrive(current)) {
-            if (!current.empty()) current.insert(0, "\\");
-            p = current + "\\" + p;
+            std::string absolute;
+            if (!current.empty()) absolute = "\\" + current;
+            absolute += '\\';
+            absolute += p;
+            p = std::move(absolute);
         } else {
             p.clear();
         }
