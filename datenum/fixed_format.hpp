@@ -1,4 +1,4 @@
-// Numbers written into files in a fixed format. The spec text gives a width
+// Numbers written into files in a fixed format. The format text gives a width
 // before an optional "." and a number of decimals after it, and letters as
 // flags, in any case and anywhere:
 //   "V"  write the decimal point (a literal "."; without it the point is
