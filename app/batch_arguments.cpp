@@ -9,11 +9,13 @@ const char* const kCommandUsage =
     "         runs the program in the session that RUKROOT, RUKEXE, RUKTMP and the\n"
     "         session folder's Sessio.ini and VelaTerm.ini describe\n"
     "       KELD0190 --batch --kind S|R|C --closing DATE --first CODE --last CODE\n"
-    "                [--contact-name TEXT] [--contact-phone TEXT]\n"
+    "                [--contact-name TEXT] [--contact-phone TEXT] [--figures]\n"
     "         one run for that selection without forms: S return files, R listing,\n"
     "         C certificates; DATE and CODE as typed into the selection form\n"
     "         (31.12.2025, 311225, 1, 9999). Exit codes: 0 done, 2 usage,\n"
-    "         3 selection rejected, 4 the run failed.\n";
+    "         3 selection rejected, 4 the run failed. Messages go to standard\n"
+    "         output, what went wrong to standard error; --figures adds the\n"
+    "         run's record reads there.\n";
 
 CommandLine ParseCommandLine(int argc, const char* const* argv, BatchArguments& arguments,
                              std::string& error) {
@@ -25,6 +27,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, BatchArguments& 
         if (option == "--help" || option == "-h") return CommandLine::help;
         if (option == "--batch") {
             batch = true;
+            continue;
+        }
+        if (option == "--figures") {
+            arguments.figures = true;
             continue;
         }
         if (i + 1 >= argc) {

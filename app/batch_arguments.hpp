@@ -1,7 +1,7 @@
 // The command line of a batch run of KELD0190, for offices that script their
 // year-end and for tests:
 //   KELD0190 --batch --kind S|R|C --closing DATE --first CODE --last CODE
-//            [--contact-name TEXT] [--contact-phone TEXT]
+//            [--contact-name TEXT] [--contact-phone TEXT] [--figures]
 // DATE and CODE as a clerk types them into the selection form; the contact
 // values as typed into the presenter form.
 #pragma once
@@ -18,6 +18,7 @@ struct BatchArguments {
     std::string lastOwner;
     std::optional<std::string> contactName;
     std::optional<std::string> contactPhone;
+    bool figures = false;  // --figures: the run's record reads on standard error
 };
 
 enum class CommandLine { interactive, batch, help, error };

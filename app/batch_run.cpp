@@ -18,7 +18,7 @@ namespace {
 using namespace program_forms;
 
 int Reject(const std::string& reason) {
-    std::printf("KELD0190: selection rejected: %s\n", reason.c_str());
+    std::fprintf(stderr, "KELD0190: selection rejected: %s\n", reason.c_str());
     return kExitRejected;
 }
 
@@ -89,13 +89,14 @@ int RunBatch(const BatchArguments& arguments) {
 
     RunOutcome outcome;
     if (!RunWithholdings(outcome)) {
-        std::printf("KELD0190: the run failed: the spool file cannot be written\n");
+        std::fprintf(stderr, "KELD0190: the run failed: the spool file cannot be written\n");
         return kExitFailed;
     }
-    std::printf("KELD0190: %ld record reads\n", outcome.recordReads);
+    if (arguments.figures)
+        std::fprintf(stderr, "KELD0190: %ld record reads\n", outcome.recordReads);
     if (outcome.returnFilesFailed > 0) {
-        std::printf("KELD0190: the run failed: %d return file(s) could not be written\n",
-                    outcome.returnFilesFailed);
+        std::fprintf(stderr, "KELD0190: the run failed: %d return file(s) could not be written\n",
+                     outcome.returnFilesFailed);
         return kExitFailed;
     }
     return kExitDone;

@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 
 for kind in S R; do
     "$bin/vela-session" "$work/root" --session "$work/session" -- KELD0190 --batch --kind "$kind" \
-        --closing 31.12.2025 --first 1 --last 9999 >"$work/out.txt" 2>&1 &
+        --closing 31.12.2025 --first 1 --last 9999 --figures >"$work/out.txt" 2>&1 &
     launcher=$!
     start=$(date +%s.%N)
     anon=0

@@ -34,10 +34,11 @@ class BatchRunE2e : public ::testing::Test {
         return Run(std::string(BIN_DIR) + "/vela-session " + root() +
                    " --date 20260115 --session " + folder_->path() +
                    "session -- KELD0190 --batch " + arguments + " > " + folder_->path() +
-                   "out.txt 2>&1");
+                   "out.txt 2> " + folder_->path() + "err.txt");
     }
     std::string root() const { return folder_->path() + "root"; }
     std::string Output() const { return ReadFile(folder_->path() + "out.txt"); }
+    std::string Errors() const { return ReadFile(folder_->path() + "err.txt"); }
     static TempFolder* folder_;
 };
 TempFolder* BatchRunE2e::folder_ = nullptr;
@@ -48,6 +49,11 @@ TEST_F(BatchRunE2e, ReturnFilesForEveryTerritoryWithWithholdings) {
               0)
         << Output();
     EXPECT_NE(Output().find("INFORME : GENERATS"), std::string::npos);
+    // Standard output holds the run's messages and nothing else.
+    const std::string out = Output();
+    for (std::size_t at = 0; at < out.size(); at = out.find('\n', at) + 1) {
+        EXPECT_EQ(out.compare(at, 19, "INFORME : GENERATS "), 0) << out;
+    }
     int files = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
         if (entry.path().filename().string().rfind("P", 0) == 0 &&
@@ -91,11 +97,11 @@ TEST_F(BatchRunE2e, RejectedSelectionsSayWhy) {
     EXPECT_EQ(Batch("--kind R --closing 31.12.2025"), 2);
     // Values longer than their form fields, as the forms give the widths.
     EXPECT_EQ(Batch("--kind R --closing 31.12.2025 --first 12345 --last 50"), 3);
-    EXPECT_NE(Output().find("--first 12345 is not an owner code"), std::string::npos);
+    EXPECT_NE(Errors().find("--first 12345 is not an owner code"), std::string::npos);
     EXPECT_EQ(Batch("--kind S --closing 31.12.2025 --first 1 --last 50 --contact-name " +
                     std::string(41, 'A')),
               3);
-    EXPECT_NE(Output().find("--contact-name is longer than 40 characters"), std::string::npos);
+    EXPECT_NE(Errors().find("--contact-name is longer than 40 characters"), std::string::npos);
 }
 
 }  // namespace

@@ -94,6 +94,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ROVODOVO: cannot write %s/INDEX.txt\n", folder.c_str());
         return 1;
     }
-    std::printf("ROVODOVO: %zu document(s) in %s\n", contents.documents.size(), folder.c_str());
     return 0;
 }
