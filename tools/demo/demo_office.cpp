@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "datenum/text_utils.hpp"
 #include "platform/code_page_850.hpp"
 #include "tools/demo/tax_numbers.hpp"
 
@@ -118,18 +119,13 @@ std::string Digits(long value, int width) {
     return text;
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-// A plain ASCII form of a name for e-mail addresses.
+// A plain ASCII form of a name for e-mail addresses: letters lose their
+// accents (Íñigo gives inigo), blanks become dots.
 std::string MailName(std::string_view utf8) {
     std::string out;
-    for (char c : Upper(std::string(utf8))) {
-        if (c >= 'A' && c <= 'Z') out += static_cast<char>(c - 'A' + 'a');
+    for (const char c : Cp850(utf8)) {
+        const char folded = static_cast<char>(FoldCode(static_cast<std::uint8_t>(c), true));
+        if (folded >= 'A' && folded <= 'Z') out += static_cast<char>(folded - 'A' + 'a');
         if (c == ' ' && !out.empty() && out.back() != '.') out += '.';
     }
     return out;
