@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <set>
 
 #include "env/translation.hpp"
@@ -35,11 +36,12 @@ TEST(ScanTranslateCalls, FindsTheLiteralArguments) {
         "Translate(\"INFORME : \"\n  \"GENERATS \") + count;\n"
         "Translate(\"a \\\"quoted\\\" word\");\n"
         "Translate(label);\n"
+        "Translate(std::string(\"built\"));\n"
         "MyTranslate(\"not this one\"); TranslateAll(\"nor this\");\n");
     EXPECT_EQ(calls.literals,
               (std::vector<std::string>{"NOM DE CONTACTE INCORRECTE", "REFERÈNCIA ",
                                         "INFORME : GENERATS ", "a \"quoted\" word"}));
-    EXPECT_EQ(calls.otherArguments, 1);
+    EXPECT_EQ(calls.otherArguments, 2);
 }
 
 TEST(FormDescriptionTexts, LabelsChoicesAndListTitles) {
@@ -99,8 +101,15 @@ TEST(LanguageFile, TranslatesEveryTextOfTheProgram) {
             const std::string extension = entry.path().extension().string();
             if (extension != ".cpp" && extension != ".hpp") continue;
             const auto calls = ScanTranslateCalls(ReadFile(entry.path().string()));
+            const std::string from = entry.path().lexically_relative(kSourceDir).string();
             for (const std::string& literal : calls.literals) {
-                texts.emplace_back(Cp850(literal), entry.path().lexically_relative(kSourceDir));
+                texts.emplace_back(Cp850(literal), from);
+            }
+            // A text built at run time cannot be checked here; its pieces
+            // belong in data/texts/KELD0190.txt.
+            if (calls.otherArguments > 0) {
+                std::cout << "[ note     ] " << from << ": " << calls.otherArguments
+                          << " call(s) of Translate with a non-literal argument\n";
             }
         }
     }
