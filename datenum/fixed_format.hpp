@@ -1,4 +1,4 @@
-// Numbers written into files in a fixed format. The spec text gives a width
+// Numbers written into files in a fixed format. The format text gives a width
 // before an optional "." and a number of decimals after it, and letters as
 // flags, in any case and anywhere:
 //   "V"  write the decimal point (a literal "."; without it the point is
@@ -19,7 +19,7 @@
 namespace vela {
 
 // Infinities and NaN, which no file field can hold, are written as 0.
-std::string FormatFixed(double value, const std::string& spec);
+std::string FormatFixed(double value, const std::string& format);
 
 // The plain digits of a whole number with "-" for negatives; "" for 0.
 std::string NumberText(double value);
