@@ -8,6 +8,7 @@
 #include <iostream>
 #include <set>
 
+#include "env/session.hpp"
 #include "env/translation.hpp"
 #include "platform/code_page_850.hpp"
 #include "tests/env/program_texts.hpp"
@@ -128,6 +129,40 @@ TEST(LanguageFile, TranslatesEveryTextOfTheProgram) {
         EXPECT_TRUE(keys.count(text) != 0) << "no record in data/LOCALE/KELD0190.LNG for \""
                                            << Utf8FromCp850(text) << "\" (" << from << ")";
     }
+}
+
+}  // namespace
+}  // namespace vela
+
+namespace vela {
+namespace {
+
+// The shipped file read through Translate, as an installation reads it.
+TEST(LanguageFile, TranslatesThroughTheInstallationsLocaleFolder) {
+    testing::TempFolder root;
+    fs::create_directories(root / "LOCALE");
+    fs::copy_file(kSourceDir / "data/LOCALE/KELD0190.LNG", root / "LOCALE/KELD0190.LNG");
+    const SessionRecord saved = Session;
+    Session.rootDir = root.path();
+    ForgetTranslationModule();
+    SetTranslationModule("KELD0190");
+    const std::string key = Cp850("OPERACIONS SUBJECTES A RETENCIÓ");
+    struct Case {
+        const char* language;
+        const char* expected;
+    } cases[] = {{"GLG", "OPERAÇONS SUJEITAS A RETENÇOM"},
+                 {"OCI", "OPERACIONS SOMETUDES A RETENCION"},
+                 {"SPA", "OPERACIONES SUJETAS A RETENCIÓN"},
+                 {"CAT", "OPERACIONS SUBJECTES A RETENCIÓ"}};
+    for (const Case& c : cases) {
+        Session.language = c.language;
+        EXPECT_EQ(Translate(key), Cp850(c.expected)) << c.language;
+    }
+    Session.language = "SPA";
+    EXPECT_EQ(Translate("     " + Cp850("RETENCIÓ")), "    " + Cp850("RETENCIÓN"));
+    Session = saved;
+    ForgetTranslationModule();
+    SetTranslationModule("");
 }
 
 }  // namespace
