@@ -7,7 +7,7 @@
 namespace vela {
 namespace {
 
-struct FixedSpec {
+struct FixedFormat {
     long width = 0;
     long decimals = 0;
     bool hasPoint = false;
@@ -22,9 +22,9 @@ struct FixedSpec {
 // there rather than allowed to ask for an absurd amount of memory.
 constexpr long kLargestWidth = 32767;
 
-FixedSpec ReadSpec(const std::string& spec) {
-    FixedSpec s;
-    for (const char c : spec) {
+FixedFormat ReadFormat(const std::string& format) {
+    FixedFormat s;
+    for (const char c : format) {
         if (c >= '0' && c <= '9') {
             long& target = s.hasPoint ? s.decimals : s.width;
             target = std::min(kLargestWidth, target * 10 + (c - '0'));
@@ -74,9 +74,9 @@ long DecimalsNeeded(double magnitude, double& product) {
 
 }  // namespace
 
-std::string FormatFixed(double value, const std::string& spec) {
+std::string FormatFixed(double value, const std::string& format) {
     if (!std::isfinite(value)) value = 0;
-    const FixedSpec s = ReadSpec(spec);
+    const FixedFormat s = ReadFormat(format);
     const double magnitude = std::fabs(value);
 
     double scaled = 0;

@@ -19,7 +19,7 @@
 namespace vela {
 
 // Infinities and NaN, which no file field can hold, are written as 0.
-std::string FormatFixed(double value, const std::string& spec);
+std::string FormatFixed(double value, const std::string& format);
 
 // The plain digits of a whole number with "-" for negatives; "" for 0.
 std::string NumberText(double value);

@@ -107,6 +107,9 @@ std::string FindTranslation(std::string_view contents, const std::string& text,
 std::string Translate(const std::string& text) {
     if (Session.language == "CAT") return text;
     if (moduleInUse.empty()) moduleInUse = moduleSource;
+    // Before the driver has named the program there is no file to read, and
+    // none named ".LNG" is to be created.
+    if (moduleInUse.empty()) return text;
     const std::string hostPath =
         ResolveHostPath(Session.rootDir + "LOCALE\\" + moduleInUse + ".LNG");
     // Opening for read and write creates a missing file, empty; an existing

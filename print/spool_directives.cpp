@@ -13,11 +13,11 @@ std::string SpoolNumber(long value) {
     return (value < 0 ? "-" : " ") + digits + " ";
 }
 
-std::string JustificationCode(const std::string& spec) {
-    const std::size_t first = spec.find_first_not_of(' ');
+std::string JustificationCode(const std::string& alignment) {
+    const std::size_t first = alignment.find_first_not_of(' ');
     if (first == std::string::npos) return "E";
-    const std::size_t last = spec.find_last_not_of(' ');
-    const std::string trimmed = spec.substr(first, last - first + 1);
+    const std::size_t last = alignment.find_last_not_of(' ');
+    const std::string trimmed = alignment.substr(first, last - first + 1);
     switch (trimmed[0]) {
         case 'C':
         case 'c':

@@ -22,13 +22,13 @@ namespace vela {
 // " 66 ", "-3 ".
 std::string SpoolNumber(long value);
 
-// The justification code of a spec: its first non-blank letter, upper-cased,
+// The justification code of an alignment text: its first non-blank letter, upper-cased,
 // decides: "C" centre, "D"/"R" right, "A"/"B" justified, "N" filled, anything
 // else left ("E"). "n12 \abc\" gives "N 12 \abc\": the whole part of the
 // number after the "N" without sign, with its leading blank, then a blank and
 // the text from the first backslash to the next one (to the end when there is
 // no second one).
-std::string JustificationCode(const std::string& spec);
+std::string JustificationCode(const std::string& alignment);
 
 std::string DeviceDirective(const std::string& device);
 std::string JustificationDirective(const std::string& code);

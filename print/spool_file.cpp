@@ -33,9 +33,9 @@ bool OpenSpool(const std::string& device) {
     return spoolFile != nullptr;
 }
 
-void SetJustification(std::string& spec) {
-    spec = JustificationCode(spec);
-    WriteLine(JustificationDirective(spec));
+void SetJustification(std::string& alignment) {
+    alignment = JustificationCode(alignment);
+    WriteLine(JustificationDirective(alignment));
 }
 
 void PrintControl(const std::string& control) {

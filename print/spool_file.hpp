@@ -36,8 +36,9 @@ extern SpoolState Spool;
 // writes nothing until the next successful OpenSpool.
 bool OpenSpool(const std::string& device);
 
-// Replaces spec with its justification code and writes the directive.
-void SetJustification(std::string& spec);
+// Replaces the alignment text with its justification code and writes the
+// directive.
+void SetJustification(std::string& alignment);
 
 void PrintControl(const std::string& control);
 

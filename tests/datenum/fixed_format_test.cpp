@@ -9,7 +9,7 @@ namespace {
 
 struct FixedCase {
     double value;
-    const char* spec;
+    const char* format;
     const char* expected;
 };
 
@@ -46,7 +46,7 @@ TEST(FormatFixed, WidthDecimalsAndFlags) {
         {std::numeric_limits<double>::infinity(), "", ""},
     };
     for (const FixedCase& c : cases) {
-        EXPECT_EQ(FormatFixed(c.value, c.spec), c.expected) << c.value << " " << c.spec;
+        EXPECT_EQ(FormatFixed(c.value, c.format), c.expected) << c.value << " " << c.format;
     }
 }
 

@@ -54,9 +54,7 @@ TranslateCalls ScanTranslateCalls(std::string_view source) {
         SkipSpace(source, pos);
         // A declaration or definition names a parameter type here.
         const std::string_view rest = source.substr(pos, 40);
-        if (rest.starts_with("const ") || rest.starts_with("std::") || rest.starts_with(")")) {
-            continue;
-        }
+        if (rest.starts_with("const ") || rest.starts_with(")")) continue;
         if (rest.starts_with("Cp850")) {
             pos += 5;
             SkipSpace(source, pos);

@@ -99,6 +99,16 @@ TEST_F(TranslateTest, TheModuleNameIsTakenOnceForTheRun) {
     EXPECT_EQ(Translate("A"), "X");
 }
 
+TEST_F(TranslateTest, NoModuleNameYetReadsAndCreatesNothing) {
+    SetTranslationModule("");
+    Session.language = "SPA";
+    EXPECT_EQ(Translate("A"), "A");
+    EXPECT_FALSE(FileExists(root_ / "LOCALE/.LNG"));
+    SetTranslationModule("KELD0190");
+    WriteFile(LanguageFile(), "A,B,C,D\r\n");
+    EXPECT_EQ(Translate("A"), "D");  // taken on the first call that has one
+}
+
 TEST_F(TranslateTest, AMissingLocaleFolderGivesTheTextUnchanged) {
     Session.rootDir = root_ / "ELSEWHERE/";
     Session.language = "GLG";

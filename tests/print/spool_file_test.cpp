@@ -21,7 +21,7 @@ TEST(SpoolNumber, SequentialOutputForm) {
 
 TEST(JustificationCode, FirstLetterDecides) {
     struct Case {
-        const char* spec;
+        const char* alignment;
         const char* code;
     } cases[] = {
         {"C", "C"},
@@ -43,7 +43,7 @@ TEST(JustificationCode, FirstLetterDecides) {
         {"N99999999 \\.\\", "N 32767 \\.\\"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(JustificationCode(c.spec), c.code) << '"' << c.spec << '"';
+        EXPECT_EQ(JustificationCode(c.alignment), c.code) << '"' << c.alignment << '"';
     }
 }
 
@@ -83,15 +83,15 @@ TEST_F(SpoolFileTest, SmallDocumentByteForByte) {
     ASSERT_TRUE(OpenSpool("LPT1"));
     NewPage(66);
     PrintControl("@e");
-    std::string spec = "r";
-    SetJustification(spec);
-    EXPECT_EQ(spec, "D");
-    spec = "x";
-    SetJustification(spec);
-    EXPECT_EQ(spec, "E");
-    spec = "n12 \\abc\\";
-    SetJustification(spec);
-    EXPECT_EQ(spec, "N 12 \\abc\\");
+    std::string alignment = "r";
+    SetJustification(alignment);
+    EXPECT_EQ(alignment, "D");
+    alignment = "x";
+    SetJustification(alignment);
+    EXPECT_EQ(alignment, "E");
+    alignment = "n12 \\abc\\";
+    SetJustification(alignment);
+    EXPECT_EQ(alignment, "N 12 \\abc\\");
     SpoolSend("anna@exemple.cat,,ANNA PUIG");
     PrintText(1, "ABC", 1);
     const std::string withControls = "a\tb\rc";
