@@ -31,7 +31,7 @@ constexpr int kRecordLength = 16;
 class WatchingConsole : public HeadlessConsole {
   public:
     bool NextEvent(ConsoleEvent& event, int timeoutMs) override {
-        seen.push_back(Screen().RowText(11));
+        seen.push_back(Screen().RowText(10));
         return HeadlessConsole::NextEvent(event, timeoutMs);
     }
     std::vector<std::string> seen;
@@ -224,6 +224,145 @@ TEST_F(RecordFileTest, StepsAndPositions) {
     EXPECT_EQ(Code(), "0003");  // the later of the two "PUJOL "
     EXPECT_EQ(RecordPosition(5, 99), kStatusInvalidRecordAddress);
     EXPECT_EQ(Code(), "0003");
+}
+
+TEST_F(RecordFileTest, LockModeAWaitsWithItsMessageShownOnce) {
+    OpenFilled();
+    RecordFileClient holder;
+    ASSERT_EQ(holder.Open(root / "DADES/VTest.dat", 0, "4719"), 0);
+    ASSERT_EQ(holder.Get(kOpGetEqual + kLockNoWaitBias, 0, "0002"), 0);
+    const std::vector<Cell> before = [] {
+        std::vector<Cell> cells;
+        for (int column = 1; column <= 80; ++column)
+            cells.push_back(Screen().At(22, column));
+        return cells;
+    }();
+    std::vector<int> depths;
+    std::vector<std::string> rows;
+    SetRecordFilePauseForTesting([&](int ms) {
+        pauses.push_back(ms);
+        depths.push_back(windowDepth);
+        rows.push_back(Screen().RowText(22));
+        if (pauses.size() == 4) {
+            uint16_t length = 0;
+            RecordManagerCall(kOpUnlock, holder.block.data(), nullptr, &length, nullptr, 0, 0);
+        }
+    });
+    int16_t status = 77;
+    SetLockMode(5, "a", status);
+    EXPECT_EQ(status, 77);  // left as the caller set it
+    FindRecord(5, 0, "0002", 0, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0002");
+    ASSERT_EQ(pauses.size(), 4u);
+    for (int ms : pauses) {
+        EXPECT_GE(ms, 1);
+        EXPECT_LE(ms, 10001);
+    }
+    // The message appears after the first pause and stays, one window.
+    EXPECT_EQ(depths, (std::vector<int>{0, 1, 1, 1}));
+    EXPECT_NE(rows[1].find(Cp850("FITXER BLOQUEJAT. ESPEREU UN MOMENT.")), std::string::npos);
+    EXPECT_EQ(windowDepth, 0);
+    for (int column = 1; column <= 80; ++column)
+        EXPECT_EQ(Screen().At(22, column), before[column - 1]);
+    // The read took the lock: another opening now gets 84.
+    RecordFileClient other;
+    ASSERT_EQ(other.Open(root / "DADES/VTest.dat", 0, "4719"), 0);
+    EXPECT_EQ(other.Get(kOpGetEqual + kLockNoWaitBias, 0, "0002"), kStatusRecordInUse);
+}
+
+TEST_F(RecordFileTest, LockModeBReportsAndPlusDMinusRestores) {
+    OpenFilled();
+    RecordFileClient holder;
+    ASSERT_EQ(holder.Open(root / "DADES/VTest.dat", 0, "4719"), 0);
+    ASSERT_EQ(holder.Get(kOpGetEqual + kLockNoWaitBias, 0, "0003"), 0);
+    int16_t status = 0;
+    SetLockMode(5, "B", status);
+    FindRecord(5, 0, "0001", 0, status);
+    ASSERT_EQ(status, 0);
+    StepRecord(5, 2, status);  // the last step locks and meets the holder
+    EXPECT_EQ(status, kStatusRecordInUse);
+    EXPECT_EQ(Code(), "0001");
+    SetLockMode(5, "+d", status);
+    FindRecord(5, 0, "0003", 0, status);
+    EXPECT_EQ(status, 0);
+    SetLockMode(5, "-", status);
+    FindRecord(5, 0, "0003", 0, status);
+    EXPECT_EQ(status, kStatusRecordInUse);
+    // Steps before the last take no lock: 0003 is passed over.
+    FindRecord(5, 0, "0002", 0, status);
+    EXPECT_EQ(status, 0);
+    StepRecord(5, 2, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Code(), "0004");
+    EXPECT_TRUE(pauses.empty());
+    SetLockMode(77, "a", status);
+    EXPECT_EQ(status, kRecordFileNotOpen);
+}
+
+TEST_F(RecordFileTest, OpenWaitsWhileTheFileIsHeldExclusively) {
+    OpenFilled();
+    RecordFileClient holder;
+    int16_t status = 0;
+    ResetRecordFiles(status);
+    ASSERT_EQ(holder.Open(root / "DADES/VTest.dat", kOpenExclusive, "4719"), 0);
+    SetRecordFilePauseForTesting([&](int ms) {
+        pauses.push_back(ms);
+        if (pauses.size() == 2) holder.Close();
+    });
+    OpenRecordFile(7, Session.rootDir + "DADES\\VTest", area, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(pauses, (std::vector<int>{3000, 3000}));
+    EXPECT_EQ(windowDepth, 0);  // no message while waiting
+    FindRecord(7, 0, "0005", 0, status);
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(RecordFileTest, AFailedOpenShowsItsMessageAndEndsTheProgram) {
+    struct Case {
+        const char* language;
+        const char* name;
+        const char* contents;  // nullptr: no data file
+        const char* message;
+        int16_t status;
+    };
+    // Without a dictionary entry the Create buffer is all zeros: page size 0.
+    const Case cases[] = {
+        {"CAT", "Damaged", "not a record file", "NO ES POT ACCEDIR AL FITXER ",
+         kStatusNotRecordFile},
+        {"SPA", "NoEntry", nullptr, "NO SE PUEDE ACCEDER AL FICHERO ", kStatusPageSize},
+        {"GLG", "Damaged", "x", "NOM SE PODE ACEDER AO FICHEIRO ", kStatusNotRecordFile},
+        {"OCI", "Damaged", "x", "NON SE PÒT ACCEDIR ATH FICHÈR ", kStatusNotRecordFile},
+        {"   ", "Damaged", "x", "NO ES POT ACCEDIR AL FITXER ", kStatusNotRecordFile},
+    };
+    testing::WriteFile(root / "ddf/Good.xdf", testing::ReadFile(root / "ddf/VTest.xdf"));
+    for (const Case& c : cases) {
+        auto console = std::make_unique<WatchingConsole>();
+        WatchingConsole& watching = *console;
+        InstallConsole(std::move(console));
+        Session.language = c.language;
+        unlink((root / "DADES/Damaged.dat").c_str());
+        if (c.contents != nullptr) testing::WriteFile(root / "DADES/Damaged.dat", c.contents);
+        ends = 0;
+        int16_t status = -1;
+        OpenRecordFile(3, Session.rootDir + "DADES\\Good", area, status);
+        ASSERT_EQ(status, 0);
+        const std::string path = Session.rootDir + "DADES\\" + c.name;
+        OpenRecordFile(4, path, area, status);
+        EXPECT_EQ(status, c.status) << c.language;
+        EXPECT_EQ(ends, 1) << c.language;
+        ASSERT_FALSE(watching.seen.empty()) << c.language;
+        // A one-line message centred on row 12 has its text on row 10.
+        const std::string expected =
+            Cp850(c.message) + path + " (" + std::to_string(c.status) + ")";
+        EXPECT_NE(watching.seen.back().find(expected), std::string::npos)
+            << c.language << ": " << watching.seen.back();
+        EXPECT_EQ(watching.Beeps(), 1);
+        EXPECT_EQ(watching.Flushes(), 1);
+        EXPECT_EQ(windowDepth, 0);
+        FindRecord(3, 0, "", 1, status);
+        EXPECT_EQ(status, kRecordFileNotOpen);  // every slot freed by the reset
+    }
 }
 
 }  // namespace
