@@ -50,8 +50,8 @@ struct RecordFileDescription {
 std::vector<RecordFileDescription> ParseRecordDescription(const std::string& text,
                                                           std::string& error);
 
-// The record manager's Create buffer for the file: file specification, one
-// specification per key segment, and the "UPPER" collating sequence when a
+// The record manager's Create buffer for the file: the 16-byte file header,
+// one 16-byte entry per key segment, and the "UPPER" collating sequence when a
 // segment uses it.
 std::string CreateBuffer(const RecordFileDescription& file);
 
