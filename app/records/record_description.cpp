@@ -9,7 +9,7 @@ namespace vela {
 
 namespace {
 
-// Key flags of a key segment in the record manager's Create buffer.
+// Key flags of a key segment's entry in the record manager's Create buffer.
 constexpr std::uint16_t kDuplicates = 0x01;
 constexpr std::uint16_t kBinary = 0x04;
 constexpr std::uint16_t kSegmented = 0x10;

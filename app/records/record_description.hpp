@@ -50,9 +50,9 @@ struct RecordFileDescription {
 std::vector<RecordFileDescription> ParseRecordDescription(const std::string& text,
                                                           std::string& error);
 
-// The record manager's Create buffer for the file: the file's 16-byte block,
-// one 16-byte block per key segment, and the "UPPER" collating sequence when
-// a segment uses it.
+// The record manager's Create buffer for the file: the 16-byte file header,
+// one 16-byte entry per key segment, and the "UPPER" collating sequence when a
+// segment uses it.
 std::string CreateBuffer(const RecordFileDescription& file);
 
 // The data dictionary entry (.xdf): the buffer's length as a little-endian

@@ -102,6 +102,21 @@ constexpr std::array<Territory, 9> kTerritories = {{
 constexpr std::array<char, 20> kPayeeKinds = {'L', 'L', 'L', 'P', 'P', 'P', 'P', 'P', 'I', 'I',
                                               'I', 'I', 'I', 'I', 'I', 'S', 'S', 'A', 'A', 'P'};
 
+std::string LegalForm(const std::string& form) {
+    static constexpr std::array<std::pair<const char*, const char*>, 6> kForms = {{
+        {"SL", "SOCIEDAD LIMITADA"},
+        {"SLU", "SOCIEDAD LIMITADA UNIPERSONAL"},
+        {"SLP", "SOCIEDAD LIMITADA PROFESIONAL"},
+        {"SA", "SOCIEDAD ANONIMA"},
+        {"SCP", "SOCIETAT CIVIL PARTICULAR"},
+        {"SCCL", "SOCIETAT COOPERATIVA"},
+    }};
+    for (const auto& [shortForm, longForm] : kForms) {
+        if (form == shortForm) return longForm;
+    }
+    return form;
+}
+
 const RecordFileInfo& File(std::string_view name) {
     for (const RecordFileInfo& file : kRecordFiles) {
         if (file.name == name) return file;
@@ -275,7 +290,8 @@ DemoCounts GenerateDemoOffice(const DemoOptions& options, DemoRecordSink& sink) 
             const std::string surname = random.Pick(kSurnames);
             const std::string form = kind == 'P' ? "SLP" : random.Pick(kCompanyForms);
             name = trade + " " + surname + " " + form;
-            registeredName = name;
+            // The tax agency registers the legal form written out.
+            registeredName = trade + " " + surname + " " + LegalForm(form);
             mail = MailName(trade.substr(0, 8)) + MailName(surname);
         }
         std::string number;

@@ -54,16 +54,20 @@ std::string MakeNif(std::uint32_t number) {
 std::string MakeNie(int prefix, std::uint32_t number) {
     prefix = std::clamp(prefix, 0, 2);
     number %= 10000000;
-    return std::string(1, "XYZ"[prefix]) + Digits(number, 7) +
-           kNifLetters[(static_cast<std::uint32_t>(prefix) * 10000000 + number) % 23];
+    std::string nie(1, "XYZ"[prefix]);
+    nie += Digits(number, 7);
+    nie += kNifLetters[(static_cast<std::uint32_t>(prefix) * 10000000 + number) % 23];
+    return nie;
 }
 
 std::string MakeCif(char form, std::uint32_t number) {
     const std::string digits = Digits(number % 10000000, 7);
     const int check = CifCheckDigit(digits);
     const bool letter = kLetterForms.find(form) != std::string_view::npos;
-    return std::string(1, form) + digits +
-           (letter ? kCifLetters[check] : static_cast<char>('0' + check));
+    std::string cif(1, form);
+    cif += digits;
+    cif += letter ? kCifLetters[check] : static_cast<char>('0' + check);
+    return cif;
 }
 
 bool IsValidTaxNumber(std::string_view n) {
