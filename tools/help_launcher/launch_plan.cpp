@@ -25,9 +25,10 @@ std::string FindInPath(const std::string& name, const std::string& pathList) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = pathList.find(':', start);
-        std::string folder = pathList.substr(start, end == std::string::npos ? end : end - start);
-        if (folder.empty()) folder = ".";
-        const std::string candidate = folder + "/" + name;
+        const std::string folder =
+            pathList.substr(start, end == std::string::npos ? end : end - start);
+        // An empty entry of the search path is the current folder.
+        const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
         struct stat info;
         if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
             ::access(candidate.c_str(), X_OK) == 0) {
