@@ -24,11 +24,6 @@ std::string Repeat(const std::string& piece, int times) {
     return out;
 }
 
-std::string TrimRight(std::string text) {
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-}
-
 void Justify(const char* spec) {
     std::string code = spec;
     SetJustification(code);

@@ -21,11 +21,6 @@ void Justify(const char* spec) {
     SetJustification(code);
 }
 
-std::string TrimRight(std::string text) {
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-}
-
 // The three return keys in their order, with the owner's or territory's
 // figures for each.
 struct CategoryFigures {

@@ -7,6 +7,7 @@
 #include "app/run_messages.hpp"
 #include "app/selection.hpp"
 #include "datenum/calendar_dates.hpp"
+#include "datenum/text_utils.hpp"
 #include "env/session.hpp"
 #include "env/translation.hpp"
 #include "platform/console.hpp"
@@ -22,11 +23,6 @@ using namespace program_forms;
 void Style(const char* letters) {
     std::string spec = letters;
     SetTextStyle(spec);
-}
-
-std::string TrimRight(const std::string& text) {
-    const std::size_t end = text.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }
 
 // The column where a title of the given length is centred on the 80-column

@@ -4,18 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "datenum/text_utils.hpp"
 #include "platform/clock.hpp"
 
 namespace vela {
 namespace {
 
 CheckedDate lastChecked;
-
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 int CurrentYear() { return TodayYmd() / 10000; }
 

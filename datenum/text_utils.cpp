@@ -11,12 +11,6 @@ namespace {
 std::string textStack;
 bool foldMode = false;
 
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 // The base capital of a Latin-1 letter U+00C0..U+00FF ('-' for the two
 // signs of that range, which are not letters).
 constexpr char kLatin1Base[] = "AAAAAAACEEEEIIIIDNOOOOO-OUUUUYTSAAAAAAACEEEEIIIIDNOOOOO-OUUUUYTY";
@@ -61,6 +55,17 @@ const FoldTables& Tables() {
 }
 
 }  // namespace
+
+std::string TrimBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string TrimRight(std::string text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
 
 std::int16_t IsAllChar(const std::string& text, int code) {
     for (const char c : text) {

@@ -10,6 +10,11 @@
 
 namespace vela {
 
+// The text without blanks (the space character only) at both ends, or at
+// its end.
+std::string TrimBlanks(const std::string& text);
+std::string TrimRight(std::string text);
+
 // -1 when every character of text has the given code (also for ""), else 0.
 std::int16_t IsAllChar(const std::string& text, int code);
 

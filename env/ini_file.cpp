@@ -12,18 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include "datenum/text_utils.hpp"
 #include "platform/host_path.hpp"
 
 namespace vela {
 namespace {
-
-// Blanks are the space character only; tabs are not blanks in INI files.
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = s.find_last_not_of(' ');
-    return s.substr(first, last - first + 1);
-}
 
 std::string UpperAscii(std::string s) {
     for (char& c : s) {

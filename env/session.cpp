@@ -2,6 +2,7 @@
 
 #include "datenum/calendar_dates.hpp"
 #include "datenum/numeric_value.hpp"
+#include "datenum/text_utils.hpp"
 #include "env/ini_file.hpp"
 #include "platform/environment.hpp"
 
@@ -22,12 +23,6 @@ void NormaliseFolder(std::string& folder) {
 std::string FixedWidth(std::string text, std::size_t width) {
     text.resize(width, ' ');
     return text;
-}
-
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
 char UpperFirst(const std::string& s) {

@@ -40,12 +40,6 @@ std::string PadOrCut(std::string text, std::size_t width) {
     return text;
 }
 
-std::string TrimBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // Everything one call of the editor works on.
 struct Editor {
     std::int16_t row = 0;

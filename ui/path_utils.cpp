@@ -8,16 +8,11 @@
 #include <climits>
 #include <vector>
 
+#include "datenum/text_utils.hpp"
 #include "platform/host_path.hpp"
 
 namespace vela {
 namespace {
-
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 bool IsSlash(char c) { return c == '\\' || c == '/'; }
 

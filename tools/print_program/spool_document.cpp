@@ -3,20 +3,16 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "datenum/text_utils.hpp"
+
 namespace vela {
 namespace {
-
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 // A number in sequential-output form: sign position, digits, a blank.
 bool ReadNumber(const std::string& text, long& value) {
-    const std::string t = Trim(text);
+    const std::string t = TrimBlanks(text);
     if (t.empty()) return false;
     char* end = nullptr;
     value = std::strtol(t.c_str(), &end, 10);
