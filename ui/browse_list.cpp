@@ -15,32 +15,34 @@
 
 namespace vela {
 
-namespace {
+std::int16_t RecordFileSource::Find(std::int16_t file, std::int16_t keyNo, const std::string& key) {
+    std::int16_t status = 0;
+    FindRecord(file, keyNo, key, 1, status);
+    return status;
+}
 
-class RecordFileSource : public BrowseRecordSource {
-  public:
-    std::int16_t Find(std::int16_t file, std::int16_t keyNo, const std::string& key) override {
-        std::int16_t status = 0;
-        FindRecord(file, keyNo, key, 1, status);
-        return status;
-    }
-    std::int16_t Step(std::int16_t file) override {
-        std::int16_t status = 0;
-        StepRecord(file, 1, status);
-        return status;
-    }
-    std::string CurrentKey(std::int16_t file) override { return vela::CurrentKey(file); }
-    std::string ComparableKey(const std::string& key, std::int16_t file) override {
-        return vela::ComparableKey(key, file);
-    }
-    std::int32_t Position(std::int16_t file, std::int32_t position) override {
-        return RecordPosition(file, position);
-    }
-    void SetLockMode(std::int16_t file, const std::string& spec) override {
-        std::int16_t status = 0;
-        vela::SetLockMode(file, spec, status);
-    }
-};
+std::int16_t RecordFileSource::Step(std::int16_t file) {
+    std::int16_t status = 0;
+    StepRecord(file, 1, status);
+    return status;
+}
+
+std::string RecordFileSource::CurrentKey(std::int16_t file) { return vela::CurrentKey(file); }
+
+std::string RecordFileSource::ComparableKey(const std::string& key, std::int16_t file) {
+    return vela::ComparableKey(key, file);
+}
+
+std::int32_t RecordFileSource::Position(std::int16_t file, std::int32_t position) {
+    return RecordPosition(file, position);
+}
+
+void RecordFileSource::SetLockMode(std::int16_t file, const std::string& spec) {
+    std::int16_t status = 0;
+    vela::SetLockMode(file, spec, status);
+}
+
+namespace {
 
 BrowseRecordSource*& SourceSeam() {
     static BrowseRecordSource* source = nullptr;

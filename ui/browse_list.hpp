@@ -47,4 +47,15 @@ class BrowseRecordSource {
 };
 void SetBrowseRecordSourceForTesting(BrowseRecordSource* source);
 
+// The default source: the record file layer.
+class RecordFileSource : public BrowseRecordSource {
+  public:
+    std::int16_t Find(std::int16_t file, std::int16_t keyNo, const std::string& key) override;
+    std::int16_t Step(std::int16_t file) override;
+    std::string CurrentKey(std::int16_t file) override;
+    std::string ComparableKey(const std::string& key, std::int16_t file) override;
+    std::int32_t Position(std::int16_t file, std::int32_t position) override;
+    void SetLockMode(std::int16_t file, const std::string& spec) override;
+};
+
 }  // namespace vela

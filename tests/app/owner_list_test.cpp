@@ -28,31 +28,16 @@ using namespace program_forms;
 using testing::OfficeFixture;
 
 // The record file layer with every read counted.
-class CountingRecords : public BrowseRecordSource {
+class CountingRecords : public RecordFileSource {
   public:
     int reads = 0;
     std::int16_t Find(std::int16_t file, std::int16_t keyNo, const std::string& key) override {
         ++reads;
-        std::int16_t status = 0;
-        FindRecord(file, keyNo, key, 1, status);
-        return status;
+        return RecordFileSource::Find(file, keyNo, key);
     }
     std::int16_t Step(std::int16_t file) override {
         ++reads;
-        std::int16_t status = 0;
-        StepRecord(file, 1, status);
-        return status;
-    }
-    std::string CurrentKey(std::int16_t file) override { return vela::CurrentKey(file); }
-    std::string ComparableKey(const std::string& key, std::int16_t file) override {
-        return vela::ComparableKey(key, file);
-    }
-    std::int32_t Position(std::int16_t file, std::int32_t position) override {
-        return RecordPosition(file, position);
-    }
-    void SetLockMode(std::int16_t file, const std::string& spec) override {
-        std::int16_t status = 0;
-        vela::SetLockMode(file, spec, status);
+        return RecordFileSource::Step(file);
     }
 };
 
