@@ -73,9 +73,7 @@ struct Table {
 // cursor step.
 std::atomic<bool> forked{false};
 
-void OnForkChild() {
-    forked = true;
-}
+void OnForkChild() { forked = true; }
 
 Table& Openings() {
     static auto* table = [] {
@@ -85,8 +83,7 @@ Table& Openings() {
     // After a fork the child starts with no openings: the parent's engine
     // state and lock descriptions stay the parent's.
     if (forked.exchange(false) && table->pid != getpid()) {
-        for (auto& opening : table->openings)
-            (void)opening.release();
+        for (auto& opening : table->openings) (void)opening.release();
         table->openings.clear();
         table->pid = getpid();
         recman::ForgetInheritedStores();
@@ -95,8 +92,7 @@ Table& Openings() {
 }
 
 void PutLe32(uint8_t* out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 uint32_t GetLe32(const uint8_t* in) {
@@ -483,9 +479,7 @@ int16_t CheckWritable(const Opening& opening) {
 }
 
 // After a write the kept cursor no longer stands on the current entry.
-void AfterWrite(Opening& opening) {
-    opening.cursorAtCurrent = false;
-}
+void AfterWrite(Opening& opening) { opening.cursorAtCurrent = false; }
 
 int16_t Insert(Opening& opening, const Call& call) {
     RecordStore& store = *opening.store;
@@ -539,6 +533,19 @@ int16_t Insert(Opening& opening, const Call& call) {
     return kStatusOk;
 }
 
+// The record stored at a position, as it stands before a write changes it:
+// 8 when it is gone, 2 when it is not a whole record.
+int16_t ReadStoredRecord(MDB_txn* txn, const RecordStore& store, recman::PositionKey& positionKey,
+                         std::vector<uint8_t>& record) {
+    MDB_val stored;
+    const int rc = mdb_get(txn, store.records, &positionKey.val, &stored);
+    if (rc == MDB_NOTFOUND) return kStatusInvalidPositioning;
+    if (rc != 0 || stored.mv_size != store.layout.recordLength) return kStatusIoError;
+    const auto* bytes = static_cast<const uint8_t*>(stored.mv_data);
+    record.assign(bytes, bytes + stored.mv_size);
+    return kStatusOk;
+}
+
 int16_t Update(Opening& opening, const Call& call) {
     RecordStore& store = *opening.store;
     if (int16_t status = CheckWritable(opening); status != 0) return status;
@@ -552,12 +559,11 @@ int16_t Update(Opening& opening, const Call& call) {
     if (scope.status() != 0) return scope.status();
     MDB_txn* txn = scope.txn();
     recman::PositionKey positionKey(position);
-    MDB_val old;
-    int rc = mdb_get(txn, store.records, &positionKey.val, &old);
-    if (rc == MDB_NOTFOUND) return scope.Finish(kStatusInvalidPositioning);
-    if (rc != 0 || old.mv_size != store.layout.recordLength) return scope.Finish(kStatusIoError);
-    const std::vector<uint8_t> oldRecord(static_cast<const uint8_t*>(old.mv_data),
-                                         static_cast<const uint8_t*>(old.mv_data) + old.mv_size);
+    std::vector<uint8_t> oldRecord;
+    if (int16_t status = ReadStoredRecord(txn, store, positionKey, oldRecord); status != 0) {
+        return scope.Finish(status);
+    }
+    int rc = 0;
     std::vector<bool> oldIndexed, newIndexed;
     const std::vector<std::string> oldOrders = OrdersOf(store, oldRecord.data(), oldIndexed);
     const std::vector<std::string> newOrders = OrdersOf(store, call.data, newIndexed);
@@ -617,12 +623,11 @@ int16_t Delete(Opening& opening) {
     if (scope.status() != 0) return scope.status();
     MDB_txn* txn = scope.txn();
     recman::PositionKey positionKey(position);
-    MDB_val old;
-    int rc = mdb_get(txn, store.records, &positionKey.val, &old);
-    if (rc == MDB_NOTFOUND) return scope.Finish(kStatusInvalidPositioning);
-    if (rc != 0 || old.mv_size != store.layout.recordLength) return scope.Finish(kStatusIoError);
-    const std::vector<uint8_t> oldRecord(static_cast<const uint8_t*>(old.mv_data),
-                                         static_cast<const uint8_t*>(old.mv_data) + old.mv_size);
+    std::vector<uint8_t> oldRecord;
+    if (int16_t status = ReadStoredRecord(txn, store, positionKey, oldRecord); status != 0) {
+        return scope.Finish(status);
+    }
+    int rc = 0;
     std::vector<bool> indexed;
     const std::vector<std::string> orders = OrdersOf(store, oldRecord.data(), indexed);
     std::vector<uint32_t> distinct = recman::ReadDistinct(txn, store);
@@ -707,8 +712,7 @@ int16_t Open(Table& table, uint8_t* block, const Call& call) {
     opening->pid = getpid();
     opening->serial = table.nextSerial++;
     std::size_t index = 0;
-    while (index < table.openings.size() && table.openings[index] != nullptr)
-        ++index;
+    while (index < table.openings.size() && table.openings[index] != nullptr) ++index;
     if (index == table.openings.size()) table.openings.emplace_back();
     std::memset(block, 0, kPositionBlockSize);
     std::memcpy(block, kBlockMagic, 4);
@@ -802,8 +806,7 @@ static int16_t Dispatch(uint16_t operation, uint8_t* positionBlock, void* data,
         case kOpCreate:
             return Create(call);
         case kOpReset:
-            for (std::size_t i = 0; i < table.openings.size(); ++i)
-                CloseOpening(table, i);
+            for (std::size_t i = 0; i < table.openings.size(); ++i) CloseOpening(table, i);
             table.openings.clear();
             return kStatusOk;
         default:
