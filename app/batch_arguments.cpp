@@ -15,7 +15,7 @@ const char* const kCommandUsage =
     "         (31.12.2025, 311225, 1, 9999). Exit codes: 0 done, 2 usage,\n"
     "         3 selection rejected, 4 the run failed. Messages go to standard\n"
     "         output, what went wrong to standard error; --figures adds the\n"
-    "         run's record reads there.\n";
+    "         run's record reads and peak memory there.\n";
 
 CommandLine ParseCommandLine(int argc, const char* const* argv, BatchArguments& arguments,
                              std::string& error) {

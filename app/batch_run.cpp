@@ -1,5 +1,7 @@
 #include "app/batch_run.hpp"
 
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <string>
 
@@ -16,6 +18,14 @@ namespace vela {
 namespace {
 
 using namespace program_forms;
+
+// The most memory the process has held resident, record files mapped into
+// it included.
+long PeakMemoryKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 int Reject(const std::string& reason) {
     std::fprintf(stderr, "KELD0190: selection rejected: %s\n", reason.c_str());
@@ -92,8 +102,17 @@ int RunBatch(const BatchArguments& arguments) {
         std::fprintf(stderr, "KELD0190: the run failed: the spool file cannot be written\n");
         return kExitFailed;
     }
-    if (arguments.figures)
+    if (arguments.figures) {
         std::fprintf(stderr, "KELD0190: %ld record reads\n", outcome.recordReads);
+        std::fprintf(stderr, "KELD0190: peak memory %ld KB\n", PeakMemoryKb());
+        std::fprintf(stderr, "KELD0190: at most %zu payments of one owner held (%zu bytes)\n",
+                     outcome.mostPaymentsHeld, outcome.paymentBytesHeld);
+    }
+    if (!outcome.readFailure.empty()) {
+        std::fprintf(stderr, "KELD0190: the run failed: a record could not be read from %s\n",
+                     outcome.readFailure.c_str());
+        return kExitFailed;
+    }
     if (outcome.returnFilesFailed > 0) {
         std::fprintf(stderr, "KELD0190: the run failed: %d return file(s) could not be written\n",
                      outcome.returnFilesFailed);

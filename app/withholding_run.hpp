@@ -11,6 +11,7 @@
 // window at the foot of the screen; messages go through ShowRunMessage.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -27,11 +28,21 @@ struct RunOutcome {
     int listingPages = 0;
     bool anyEmail = false;
     long recordReads = 0;  // keyed reads and steps through the record layer
+    // The most payments of one owner held at once for its passes, and the
+    // memory they took.
+    std::size_t mostPaymentsHeld = 0;
+    std::size_t paymentBytesHeld = 0;
+    // Set when a read failed (a status other than the end of the file): the
+    // file and the status, "DADES\VPagos (2)". The run stopped there, after
+    // its message; what it had written before stays, nothing after it was
+    // written.
+    std::string readFailure;
 };
 
 // The output's side of the run: opens and closes the spool file, walks the
 // territories, writes "Correu" and hands the spool file to the print
-// program. Returns false when the spool file could not be opened.
+// program (not after a failed read: outcome.readFailure). Returns false when
+// the spool file could not be opened.
 bool RunWithholdings(RunOutcome& outcome);
 
 // Walks the territories for the selection in force into the open spool

@@ -1,42 +1,116 @@
 #!/usr/bin/env bash
-# Times a full year-end batch run (return files "S" and listing "R") on a
-# large generated office: 3,000 owners over nine territories and about a
-# million payments. Reports wall time, record reads per second and the peak
-# memory of KELD0190, split into its own (heap) memory and the record files
-# mapped into it. Run by hand; it takes a minute or two.
+# Times full year-end batch runs (return files "S" and listing "R") on a large
+# generated office (3,000 owners over nine territories, about a million
+# payments) against one scan of the payment file in owner-payee order
+# (`recutil unload DADES/VPagos.dat --key 3`), timed in the same loop so that
+# both see the same machine load. Every measure is taken several times and
+# the medians are reported:
+#   - wall time of the run (vela-session, KELD0190 and the print program) and
+#     its ratio to the scan;
+#   - record reads of the run, in all and per payment of the file;
+#   - peak resident memory of KELD0190 (as --figures reports it, or polled
+#     from /proc for a build that does not report it).
+# Run by hand; it takes a few minutes.
+#
+#   scripts/bench-year-end.sh [--root DIR] [--bin DIR] [--runs N]
+#     --root DIR  the demo office to run on; generated there (vela-demo
+#                 --size large) when DIR has no DADES folder. Default: a
+#                 temporary office, removed at the end.
+#     --bin DIR   the programs to measure (KELD0190, ROVODOVO, vela-session,
+#                 recutil, vela-demo). Default: a Release build in
+#                 build-release.
+#     --runs N    measures per kind (default 5).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVELA_TESTS=OFF >/dev/null
-cmake --build build-release -j "$(nproc)" --target KELD0190 ROVODOVO vela-demo vela-session >/dev/null
-bin="$PWD/build-release/bin"
+root=""
+bin=""
+runs=5
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --root) root="$2"; shift 2 ;;
+        --bin) bin="$2"; shift 2 ;;
+        --runs) runs="$2"; shift 2 ;;
+        *) echo "usage: $0 [--root DIR] [--bin DIR] [--runs N]" >&2; exit 2 ;;
+    esac
+done
+
+if [ -z "$bin" ]; then
+    launcher=()
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVELA_TESTS=OFF "${launcher[@]}" >/dev/null
+    cmake --build build-release -j "$(nproc)" \
+        --target KELD0190 ROVODOVO vela-demo vela-session recutil >/dev/null
+    bin="$PWD/build-release/bin"
+fi
+bin=$(cd "$bin" && pwd)
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+[ -n "$root" ] || root="$work/root"
+if [ ! -d "$root/DADES" ]; then
+    /usr/bin/time -f "generation: %e s" "$bin/vela-demo" "$root" --size large >/dev/null
+fi
+root=$(cd "$root" && pwd)
+payments=$("$bin/recutil" stat "$root/DADES/VPagos.dat" | awk '$1 == "records" { print $2 }')
+echo "office $root: $payments payments; $runs measures of each; binaries $bin"
 
-/usr/bin/time -f "generation: %e s" "$bin/vela-demo" "$work/root" --size large >/dev/null
+now() { date +%s.%N; }
+elapsed() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.3f\n", e - s }'; }
+median() {
+    sort -n | awk '{ v[NR] = $1 } END {
+        if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
 
-for kind in S R; do
-    "$bin/vela-session" "$work/root" --session "$work/session" -- KELD0190 --batch --kind "$kind" \
+# One batch run of kind $1: prints "seconds reads peak-KB".
+run_once() {
+    local kind=$1 start end launcher pid peak=0 rss reads reported
+    start=$(now)
+    "$bin/vela-session" "$root" --session "$work/session" -- KELD0190 --batch --kind "$kind" \
         --closing 31.12.2025 --first 1 --last 9999 --figures >"$work/out.txt" 2>&1 &
     launcher=$!
-    start=$(date +%s.%N)
-    anon=0
-    file=0
     while kill -0 "$launcher" 2>/dev/null; do
-        pid=$(pgrep -n -x KELD0190 || true)
-        if [ -n "$pid" ] && [ -r "/proc/$pid/status" ]; then
-            a=$(awk '/RssAnon/{print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
-            f=$(awk '/RssFile/{print $2}' "/proc/$pid/status" 2>/dev/null || echo 0)
-            [ "${a:-0}" -gt "$anon" ] && anon=$a
-            [ "${f:-0}" -gt "$file" ] && file=$f
+        pid=$(pgrep -P "$launcher" -x KELD0190 || true)
+        if [ -n "$pid" ]; then
+            rss=$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
+            [ "${rss:-0}" -gt "$peak" ] && peak=$rss
         fi
-        sleep 0.05
+        sleep 0.2
     done
-    wait "$launcher"
-    end=$(date +%s.%N)
-    reads=$(sed -n 's/^KELD0190: \([0-9]*\) record reads$/\1/p' "$work/out.txt")
-    awk -v k="$kind" -v s="$start" -v e="$end" -v r="$reads" -v a="$anon" -v f="$file" 'BEGIN {
-        t = e - s
-        printf "kind %s: %.2f s, %d record reads, %.0f reads/s, peak heap %d KB, mapped record files %d KB\n",
-               k, t, r, r / t, a, f }'
+    wait "$launcher" || { cat "$work/out.txt" >&2; return 1; }
+    end=$(now)
+    reads=$(sed -n 's/^KELD0190: \([0-9]*\) record reads.*$/\1/p' "$work/out.txt")
+    reported=$(sed -n 's/^KELD0190: peak memory \([0-9]*\) KB.*$/\1/p' "$work/out.txt")
+    echo "$(elapsed "$start" "$end") ${reads:-0} ${reported:-$peak}"
+}
+
+scan_once() {
+    local start end
+    start=$(now)
+    "$bin/recutil" unload "$root/DADES/VPagos.dat" --key 3 >/dev/null
+    end=$(now)
+    elapsed "$start" "$end"
+}
+
+: >"$work/scan"
+: >"$work/S"
+: >"$work/R"
+for ((i = 1; i <= runs; i++)); do
+    scan_once >>"$work/scan"
+    run_once S >>"$work/S"
+    run_once R >>"$work/R"
+done
+
+scan=$(median <"$work/scan")
+echo "key-3 scan of the payment file: median $scan s (runs: $(tr '\n' ' ' <"$work/scan"))"
+for kind in S R; do
+    t=$(awk '{ print $1 }' "$work/$kind" | median)
+    reads=$(awk '{ print $2 }' "$work/$kind" | median)
+    peak=$(awk '{ print $3 }' "$work/$kind" | median)
+    awk -v k="$kind" -v t="$t" -v s="$scan" -v r="$reads" -v p="$payments" -v m="$peak" \
+        -v all="$(awk '{ printf "%s ", $1 }' "$work/$kind")" 'BEGIN {
+        printf "kind %s: median %.2f s (%.1f x the scan; runs: %s), %d record reads (%.2f per payment), peak memory %d KB\n",
+               k, t, t / s, all, r, r / p, m }'
 done
