@@ -6,7 +6,10 @@
 # both see the same machine load. Every measure is taken several times and
 # the medians are reported:
 #   - wall time of the run (vela-session, KELD0190 and the print program) and
-#     its ratio to the scan;
+#     its ratio to the scan's, and the same for the processor time (user and
+#     system) of each: a return-file run waits on the disk for every file it
+#     syncs, which the processor time leaves out (or run on an office under
+#     /dev/shm, where syncs cost nothing);
 #   - record reads of the run, in all and per payment of the file;
 #   - peak resident memory of KELD0190 (as --figures reports it, or polled
 #     from /proc for a build that does not report it).
@@ -64,15 +67,21 @@ median() {
         if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# One batch run of kind $1: prints "seconds reads peak-KB".
+# Processor seconds (user + system) that /usr/bin/time wrote to $1.
+cpu() { awk '{ printf "%.3f\n", $1 + $2 }' "$1"; }
+
+# One batch run of kind $1: prints "seconds reads peak-KB cpu-seconds".
 run_once() {
     local kind=$1 start end launcher pid peak=0 rss reads reported
     start=$(now)
-    "$bin/vela-session" "$root" --session "$work/session" -- KELD0190 --batch --kind "$kind" \
-        --closing 31.12.2025 --first 1 --last 9999 --figures >"$work/out.txt" 2>&1 &
+    /usr/bin/time -f "%U %S" -o "$work/cpu.txt" \
+        "$bin/vela-session" "$root" --session "$work/session" -- KELD0190 --batch --kind "$kind" \
+        --closing 31.12.2025 --first 1 --last 9999 --figures \
+        --contact-name "GARCIA LOPEZ ANNA" --contact-phone 933000000 >"$work/out.txt" 2>&1 &
     launcher=$!
+    # Peak memory for programs whose --figures do not report it.
     while kill -0 "$launcher" 2>/dev/null; do
-        pid=$(pgrep -P "$launcher" -x KELD0190 || true)
+        pid=$(pgrep -x KELD0190 -P "$(pgrep -d, -P "$launcher" || echo 0)" || true)
         if [ -n "$pid" ]; then
             rss=$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
             [ "${rss:-0}" -gt "$peak" ] && peak=$rss
@@ -83,15 +92,17 @@ run_once() {
     end=$(now)
     reads=$(sed -n 's/^KELD0190: \([0-9]*\) record reads.*$/\1/p' "$work/out.txt")
     reported=$(sed -n 's/^KELD0190: peak memory \([0-9]*\) KB.*$/\1/p' "$work/out.txt")
-    echo "$(elapsed "$start" "$end") ${reads:-0} ${reported:-$peak}"
+    echo "$(elapsed "$start" "$end") ${reads:-0} ${reported:-$peak} $(cpu "$work/cpu.txt")"
 }
 
+# One key-3 scan: prints "seconds cpu-seconds".
 scan_once() {
     local start end
     start=$(now)
-    "$bin/recutil" unload "$root/DADES/VPagos.dat" --key 3 >/dev/null
+    /usr/bin/time -f "%U %S" -o "$work/cpu.txt" \
+        "$bin/recutil" unload "$root/DADES/VPagos.dat" --key 3 >/dev/null
     end=$(now)
-    elapsed "$start" "$end"
+    echo "$(elapsed "$start" "$end") $(cpu "$work/cpu.txt")"
 }
 
 : >"$work/scan"
@@ -103,14 +114,17 @@ for ((i = 1; i <= runs; i++)); do
     run_once R >>"$work/R"
 done
 
-scan=$(median <"$work/scan")
-echo "key-3 scan of the payment file: median $scan s (runs: $(tr '\n' ' ' <"$work/scan"))"
+scan=$(awk '{ print $1 }' "$work/scan" | median)
+scancpu=$(awk '{ print $2 }' "$work/scan" | median)
+echo "key-3 scan of the payment file: median $scan s, processor $scancpu s" \
+    "(runs: $(awk '{ printf "%s ", $1 }' "$work/scan"))"
 for kind in S R; do
     t=$(awk '{ print $1 }' "$work/$kind" | median)
     reads=$(awk '{ print $2 }' "$work/$kind" | median)
     peak=$(awk '{ print $3 }' "$work/$kind" | median)
-    awk -v k="$kind" -v t="$t" -v s="$scan" -v r="$reads" -v p="$payments" -v m="$peak" \
-        -v all="$(awk '{ printf "%s ", $1 }' "$work/$kind")" 'BEGIN {
-        printf "kind %s: median %.2f s (%.1f x the scan; runs: %s), %d record reads (%.2f per payment), peak memory %d KB\n",
-               k, t, t / s, all, r, r / p, m }'
+    c=$(awk '{ print $4 }' "$work/$kind" | median)
+    awk -v k="$kind" -v t="$t" -v s="$scan" -v c="$c" -v sc="$scancpu" -v r="$reads" \
+        -v p="$payments" -v m="$peak" -v all="$(awk '{ printf "%s ", $1 }' "$work/$kind")" 'BEGIN {
+        printf "kind %s: median %.2f s (%.1f x the scan; runs: %s), processor %.2f s (%.1f x the scan'"'"'s), %d record reads (%.2f per payment), peak memory %d KB\n",
+               k, t, t / s, all, c, c / sc, r, r / p, m }'
 done
