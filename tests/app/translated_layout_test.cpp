@@ -181,6 +181,7 @@ TEST_F(TranslatedFormsTest, PaintedFormsKeepTheirFramesAndShowEveryLabel) {
         LoadForms(language);
         for (std::int16_t f = 1; f <= formTables.formCount; ++f) {
             FormEntry& form = Form(f);
+            std::map<std::int16_t, std::string> description;  // of coded fields
             for (std::int16_t i = 1; i <= form.fieldCount; ++i) {
                 const FormField& field = Field(f, i);
                 std::string value(static_cast<std::size_t>(field.length), 'W');
@@ -195,6 +196,7 @@ TEST_F(TranslatedFormsTest, PaintedFormsKeepTheirFramesAndShowEveryLabel) {
                     if (choice.description.size() >= longest) {
                         longest = choice.description.size();
                         value = choice.code;
+                        description[i] = choice.description;
                     }
                 }
                 SetFieldValue(f, i, value);
@@ -230,8 +232,11 @@ TEST_F(TranslatedFormsTest, PaintedFormsKeepTheirFramesAndShowEveryLabel) {
                 const std::size_t at =
                     static_cast<std::size_t>(area.originColumn + field.column - 1);
                 std::string expected = field.label;
-                if (field.choices.empty() && field.dataType == field_types::kText)
+                if (description.count(i) != 0) {
+                    expected += description[i];
+                } else if (field.dataType == field_types::kText) {
                     expected += field.value;
+                }
                 EXPECT_EQ(row.substr(std::min(at, row.size()), expected.size()), expected)
                     << "form " << f << " field " << i;
             }
