@@ -123,7 +123,7 @@ TEST_F(Keld0190EndToEnd, ATerminalMadeTooSmallWaitsInTheSessionsLanguage) {
     terminal_->SendKey("Down");
     terminal_->SendKey("Down");
     terminal_->SendKey("F4");
-    ASSERT_TRUE(terminal_->WaitForText("Nombre del propietario :")) << Dump();
+    ASSERT_TRUE(terminal_->WaitForText("Nombre de propietario :")) << Dump();
     terminal_->SendText("garc");
     terminal_->SendKey("Enter");
     ASSERT_TRUE(RowHas(6, "0009  GARCIA CORT")) << Dump();
