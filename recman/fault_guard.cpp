@@ -9,11 +9,25 @@ namespace {
 
 // One thread; the innermost active guard.
 sigjmp_buf* activeJump = nullptr;
+
+// Write transactions this process has open. A jump out of the engine
+// abandons its transaction without aborting it; for a read that costs only
+// a reader slot of a file that is given up anyway, but a write transaction
+// holds the file's writer lock, and an abandoned one would keep every other
+// process from writing that file until this one ends. Dying of the fault
+// instead releases the lock at once (the engine's lock is a robust mutex,
+// handed on when its owner dies), and the file keeps its last committed
+// state, as the engine never overwrites committed pages. So a fault during
+// a write, or during a read inside an explicit transaction, is left to the
+// default action.
+int writerLocksHeld = 0;
+
+bool MayJump() { return activeJump != nullptr && writerLocksHeld == 0; }
 struct sigaction previousBus;
 struct sigaction previousSegv;
 
 void OnFault(int signal, siginfo_t* info, void* context) {
-    if (activeJump != nullptr) siglongjmp(*activeJump, 1);
+    if (MayJump()) siglongjmp(*activeJump, 1);
     const struct sigaction& previous = signal == SIGBUS ? previousBus : previousSegv;
     if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
         previous.sa_sigaction(signal, info, context);
@@ -44,8 +58,16 @@ void InstallHandlers() {
 }  // namespace
 
 void LeaveGuard() {
-    if (activeJump != nullptr) siglongjmp(*activeJump, 1);
+    if (MayJump()) siglongjmp(*activeJump, 1);
 }
+
+void NoteWriterLockTaken() { ++writerLocksHeld; }
+
+void NoteWriterLockReleased() {
+    if (writerLocksHeld > 0) --writerLocksHeld;
+}
+
+void ForgetWriterLocks() { writerLocksHeld = 0; }
 
 bool RunGuarded(void (*fn)(void*), void* argument) {
     InstallHandlers();

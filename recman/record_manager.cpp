@@ -73,7 +73,10 @@ struct Table {
 // cursor step.
 std::atomic<bool> forked{false};
 
-void OnForkChild() { forked = true; }
+void OnForkChild() {
+    forked = true;
+    recman::ForgetWriterLocks();
+}
 
 Table& Openings() {
     static auto* table = [] {
@@ -757,17 +760,24 @@ int16_t Transaction(Opening& opening, uint16_t operation) {
         if (int16_t status = CheckWritable(opening); status != 0) return status;
         recman::ReleaseSnapshot(store);
         const int rc = mdb_txn_begin(store.env, nullptr, 0, &store.writeTxn);
-        if (rc != 0) store.writeTxn = nullptr;
+        if (rc != 0) {
+            store.writeTxn = nullptr;
+        } else {
+            recman::NoteWriterLockTaken();
+        }
         return recman::StatusOfEngineError(rc);
     }
     if (store.writeTxn == nullptr) return kStatusNoTransaction;
     MDB_txn* txn = store.writeTxn;
     store.writeTxn = nullptr;
+    int rc = 0;
     if (operation == kOpAbortTransaction) {
         mdb_txn_abort(txn);
-        return kStatusOk;
+    } else {
+        rc = mdb_txn_commit(txn);
     }
-    return recman::StatusOfEngineError(mdb_txn_commit(txn));
+    recman::NoteWriterLockReleased();
+    return recman::StatusOfEngineError(rc);
 }
 
 bool IsKeyedRead(uint16_t operation) {

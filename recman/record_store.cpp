@@ -31,9 +31,7 @@ std::vector<std::weak_ptr<RecordStore>>& OpenStores() {
     return *stores;
 }
 
-MDB_val Text(const char* text) {
-    return MDB_val{std::strlen(text), const_cast<char*>(text)};
-}
+MDB_val Text(const char* text) { return MDB_val{std::strlen(text), const_cast<char*>(text)}; }
 
 std::string KeyDatabaseName(std::size_t key) {
     std::string name = "k";
@@ -108,8 +106,7 @@ int16_t LoadStore(RecordStore& store) {
 }
 
 void PutLe32(uint8_t* out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 uint32_t GetLe32(const uint8_t* in) {
@@ -126,7 +123,10 @@ RecordStore* storeBeingLoaded = nullptr;
 RecordStore::~RecordStore() {
     // A parent's engine state, or one that met a damaged page: leave it alone.
     if (pid != getpid() || damaged) return;
-    if (writeTxn != nullptr) mdb_txn_abort(writeTxn);
+    if (writeTxn != nullptr) {
+        mdb_txn_abort(writeTxn);
+        NoteWriterLockReleased();
+    }
     if (readTxn != nullptr) mdb_txn_abort(readTxn);
     if (env != nullptr) mdb_env_close(env);
 }
@@ -324,14 +324,23 @@ void ReleaseSnapshot(RecordStore& store) {
 
 WriteScope::WriteScope(RecordStore& store) {
     if (store.writeTxn != nullptr) {
-        txn_ = store.writeTxn;
+        // Inside an explicit transaction every operation is a transaction
+        // nested in it, so that one that fails part way leaves the explicit
+        // transaction as it stood before the operation.
+        const int rc = mdb_txn_begin(store.env, store.writeTxn, 0, &txn_);
+        if (rc != 0) {
+            txn_ = nullptr;
+            status_ = StatusOfEngineError(rc);
+            return;
+        }
+        nested_ = true;
         return;
     }
     ReleaseSnapshot(store);
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int rc = mdb_txn_begin(store.env, nullptr, 0, &txn_);
         if (rc == 0) {
-            own_ = true;
+            NoteWriterLockTaken();
             return;
         }
         txn_ = nullptr;
@@ -345,18 +354,23 @@ WriteScope::WriteScope(RecordStore& store) {
 }
 
 WriteScope::~WriteScope() {
-    if (own_ && txn_ != nullptr) mdb_txn_abort(txn_);
+    if (txn_ == nullptr) return;
+    mdb_txn_abort(txn_);
+    if (!nested_) NoteWriterLockReleased();
 }
 
 int16_t WriteScope::Finish(int16_t status) {
-    if (!own_ || txn_ == nullptr) return status;
+    if (txn_ == nullptr) return status;
     MDB_txn* txn = txn_;
     txn_ = nullptr;
+    int rc = 0;
     if (status != 0) {
         mdb_txn_abort(txn);
-        return status;
+    } else {
+        rc = mdb_txn_commit(txn);
     }
-    return StatusOfEngineError(mdb_txn_commit(txn));
+    if (!nested_) NoteWriterLockReleased();
+    return status != 0 ? status : StatusOfEngineError(rc);
 }
 
 std::string ReadOwner(MDB_txn* txn, const RecordStore& store) {
@@ -394,8 +408,7 @@ std::vector<uint32_t> ReadDistinct(MDB_txn* txn, const RecordStore& store) {
 
 int16_t WriteDistinct(MDB_txn* txn, const RecordStore& store, std::span<const uint32_t> counts) {
     std::vector<uint8_t> bytes(4 * counts.size());
-    for (std::size_t k = 0; k < counts.size(); ++k)
-        PutLe32(bytes.data() + 4 * k, counts[k]);
+    for (std::size_t k = 0; k < counts.size(); ++k) PutLe32(bytes.data() + 4 * k, counts[k]);
     return PutMeta(txn, store.meta, kDistinctKey, bytes.data(), bytes.size());
 }
 

@@ -84,8 +84,9 @@ MDB_txn* ReadSnapshot(RecordStore& store, int16_t& status);
 // reuse the pages that older snapshots held.
 void ReleaseSnapshot(RecordStore& store);
 
-// A write: the explicit transaction when one is open, else a new one that
-// Finish commits (status 0) or aborts.
+// A write: a transaction of its own, nested in the explicit transaction
+// when one is open, that Finish commits (status 0) or aborts, and the
+// destructor aborts when Finish was not called.
 class WriteScope {
   public:
     explicit WriteScope(RecordStore& store);
@@ -96,7 +97,7 @@ class WriteScope {
 
   private:
     MDB_txn* txn_ = nullptr;
-    bool own_ = false;
+    bool nested_ = false;
     int16_t status_ = 0;
 };
 
