@@ -9,6 +9,7 @@
 
 #include "recman/fault_guard.hpp"
 #include "recman/file_header.hpp"
+#include "recman/network_files.hpp"
 #include "recman/record_manager.hpp"
 
 namespace vela::recman {
@@ -203,6 +204,7 @@ int16_t AcquireStore(const std::string& hostPath, std::shared_ptr<RecordStore>& 
             return kStatusOk;
         }
     }
+    if (int16_t status = CheckLocalFileSystem(hostPath); status != 0) return status;
     if (int16_t status = CheckFileAt(hostPath.c_str()); status != 0) return status;
     auto store = std::make_shared<RecordStore>();
     store->path = hostPath;
@@ -233,6 +235,9 @@ int16_t CreateStoreFile(const std::string& hostPath, const FileLayout& layout, b
     struct stat info;
     const bool exists = ::stat(hostPath.c_str(), &info) == 0;
     if (exists && !replace) return kStatusFileExists;
+    const std::size_t slash = hostPath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : hostPath.substr(0, slash + 1);
+    if (int16_t status = CheckLocalFileSystem(folder); status != 0) return status;
     // The file is built under a temporary name and put in place whole, so
     // no other process ever opens a half-made file.
     const std::string temporary = hostPath + ".new" + std::to_string(getpid());

@@ -83,9 +83,7 @@ int SlotOf(int16_t fileNo) {
     return 0;
 }
 
-int OpenSlotOf(int16_t fileNo) {
-    return fileNo == 0 ? 0 : SlotOf(fileNo);
-}
+int OpenSlotOf(int16_t fileNo) { return fileNo == 0 ? 0 : SlotOf(fileNo); }
 
 // Operations that take the lock bias in lock modes "A" and "B".
 bool TakesLockBias(uint16_t operation) {
@@ -152,8 +150,10 @@ int16_t ReadRecord(int slotNumber, uint16_t operation) {
 // The fatal open failure: the message, a beep, a key, and the end of the
 // program.
 void FailOpen(const std::string& path, int16_t status) {
-    MessageWindow(kFailureRow,
-                  OpenFailureText(Session.language) + path + " (" + std::to_string(status) + ")");
+    std::string text =
+        OpenFailureText(Session.language) + path + " (" + std::to_string(status) + ")";
+    if (status == kStatusNetworkFileSystem) text += NetworkDriveText(Session.language);
+    MessageWindow(kFailureRow, text);
     PresentScreen();
     Beep();
     FlushKeys();
@@ -241,8 +241,7 @@ void ResetRecordFiles(int16_t& status) {
     uint16_t length = 0;
     status = RecordManagerCall(kOpReset, block.data(), nullptr, &length, nullptr, 0, 0);
     if (status == 0) {
-        for (Slot& slot : Slots())
-            slot = Slot{};
+        for (Slot& slot : Slots()) slot = Slot{};
     }
 }
 
@@ -366,8 +365,6 @@ void SetRecordFilePauseForTesting(std::function<void(int milliseconds)> pause) {
     PauseSeam() = std::move(pause);
 }
 
-void SetProgramEndForTesting(std::function<void()> end) {
-    EndSeam() = std::move(end);
-}
+void SetProgramEndForTesting(std::function<void()> end) { EndSeam() = std::move(end); }
 
 }  // namespace vela
