@@ -509,7 +509,8 @@ int16_t Insert(Opening& opening, const Call& call) {
 
     std::vector<bool> indexed;
     const std::vector<std::string> orders = OrdersOf(store, call.data, indexed);
-    recman::WriteScope scope(store);
+    // Every refusal of an insert comes before its first change.
+    recman::WriteScope scope(store, recman::WriteScope::Nesting::kDirect);
     if (scope.status() != 0) return scope.status();
     MDB_txn* txn = scope.txn();
     std::vector<uint32_t> distinct = recman::ReadDistinct(txn, store);

@@ -327,24 +327,27 @@ void ReleaseSnapshot(RecordStore& store) {
     store.readActive = false;
 }
 
-WriteScope::WriteScope(RecordStore& store) {
+WriteScope::WriteScope(RecordStore& store, Nesting nesting) {
     if (store.writeTxn != nullptr) {
-        // Inside an explicit transaction every operation is a transaction
-        // nested in it, so that one that fails part way leaves the explicit
-        // transaction as it stood before the operation.
+        if (nesting == Nesting::kDirect) {
+            txn_ = store.writeTxn;
+            return;
+        }
         const int rc = mdb_txn_begin(store.env, store.writeTxn, 0, &txn_);
         if (rc != 0) {
             txn_ = nullptr;
             status_ = StatusOfEngineError(rc);
             return;
         }
-        nested_ = true;
+        own_ = true;
         return;
     }
     ReleaseSnapshot(store);
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int rc = mdb_txn_begin(store.env, nullptr, 0, &txn_);
         if (rc == 0) {
+            own_ = true;
+            topLevel_ = true;
             NoteWriterLockTaken();
             return;
         }
@@ -359,13 +362,13 @@ WriteScope::WriteScope(RecordStore& store) {
 }
 
 WriteScope::~WriteScope() {
-    if (txn_ == nullptr) return;
+    if (!own_ || txn_ == nullptr) return;
     mdb_txn_abort(txn_);
-    if (!nested_) NoteWriterLockReleased();
+    if (topLevel_) NoteWriterLockReleased();
 }
 
 int16_t WriteScope::Finish(int16_t status) {
-    if (txn_ == nullptr) return status;
+    if (!own_ || txn_ == nullptr) return status;
     MDB_txn* txn = txn_;
     txn_ = nullptr;
     int rc = 0;
@@ -374,7 +377,7 @@ int16_t WriteScope::Finish(int16_t status) {
     } else {
         rc = mdb_txn_commit(txn);
     }
-    if (!nested_) NoteWriterLockReleased();
+    if (topLevel_) NoteWriterLockReleased();
     return status != 0 ? status : StatusOfEngineError(rc);
 }
 

@@ -62,12 +62,14 @@ class TransactionTest : public ::testing::Test {
     RecordFileClient file;
 };
 
-TEST_F(TransactionTest, AnUpdateRefusedForADuplicateLeavesEveryKeyAsItWas) {
+TEST_F(TransactionTest, WritesRefusedForADuplicateLeaveEveryKeyAsItWas) {
     MakeFile(kKeyModifiable, kKeyModifiable);
     ASSERT_EQ(file.Transaction(kOpBeginTransaction), 0);
     ASSERT_EQ(file.Get(kOpGetEqual, 0, "01"), 0);
     // Key 0 would move to "03" before key 1 meets "BB", which is taken.
     EXPECT_EQ(file.Update(Record(6, {{1, "03"}, {3, "BB"}, {5, "t1"}})), kStatusDuplicateKey);
+    // An insert is refused before it changes anything.
+    EXPECT_EQ(file.Insert(Record(6, {{1, "06"}, {3, "X6"}, {5, "t1"}})), kStatusDuplicateKey);
     // The transaction goes on: later operations are kept.
     ASSERT_EQ(file.Insert(Record(6, {{1, "04"}, {3, "CC"}, {5, "t4"}})), 0);
     ASSERT_EQ(file.Get(kOpGetEqual, 0, "02"), 0);
@@ -80,6 +82,7 @@ TEST_F(TransactionTest, AnUpdateRefusedForADuplicateLeavesEveryKeyAsItWas) {
     EXPECT_EQ(Along(1), (std::vector<std::string>{"01AAt1", "05BBt2", "04CCt4"}));
     EXPECT_EQ(Along(2), (std::vector<std::string>{"01AAt1", "05BBt2", "04CCt4"}));
     EXPECT_EQ(file.Get(kOpGetEqual, 0, "03"), kStatusKeyNotFound);
+    EXPECT_EQ(file.Get(kOpGetEqual, 0, "06"), kStatusKeyNotFound);
     std::vector<uint8_t> stat;
     ASSERT_EQ(file.Stat(stat), 0);
     EXPECT_EQ(stat[6], 3);       // records
