@@ -249,6 +249,7 @@ int16_t CreateStoreFile(const std::string& hostPath, const FileLayout& layout, b
     if (status != 0) return kStatusIoError;
     MDB_txn* txn = nullptr;
     int rc = mdb_txn_begin(env, nullptr, 0, &txn);
+    if (rc == 0) NoteWriterLockTaken();
     MDB_dbi meta = 0;
     MDB_dbi dbi = 0;
     if (rc == 0) rc = mdb_dbi_open(txn, "meta", MDB_CREATE, &meta);
@@ -269,9 +270,13 @@ int16_t CreateStoreFile(const std::string& hostPath, const FileLayout& layout, b
             status = PutMeta(txn, meta, kDistinctKey, counts.data(), counts.size());
         }
         rc = status == 0 ? mdb_txn_commit(txn) : (mdb_txn_abort(txn), 0);
+        NoteWriterLockReleased();
         if (rc != 0) status = StatusOfEngineError(rc);
     } else {
-        if (txn != nullptr) mdb_txn_abort(txn);
+        if (txn != nullptr) {
+            mdb_txn_abort(txn);
+            NoteWriterLockReleased();
+        }
         status = StatusOfEngineError(rc);
     }
     if (status == 0 && mdb_env_sync(env, 1) != 0) status = kStatusIoError;
