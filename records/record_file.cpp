@@ -83,7 +83,9 @@ int SlotOf(int16_t fileNo) {
     return 0;
 }
 
-int OpenSlotOf(int16_t fileNo) { return fileNo == 0 ? 0 : SlotOf(fileNo); }
+int OpenSlotOf(int16_t fileNo) {
+    return fileNo == 0 ? 0 : SlotOf(fileNo);
+}
 
 // Operations that take the lock bias in lock modes "A" and "B".
 bool TakesLockBias(uint16_t operation) {
@@ -241,7 +243,8 @@ void ResetRecordFiles(int16_t& status) {
     uint16_t length = 0;
     status = RecordManagerCall(kOpReset, block.data(), nullptr, &length, nullptr, 0, 0);
     if (status == 0) {
-        for (Slot& slot : Slots()) slot = Slot{};
+        for (Slot& slot : Slots())
+            slot = Slot{};
     }
 }
 
@@ -365,6 +368,8 @@ void SetRecordFilePauseForTesting(std::function<void(int milliseconds)> pause) {
     PauseSeam() = std::move(pause);
 }
 
-void SetProgramEndForTesting(std::function<void()> end) { EndSeam() = std::move(end); }
+void SetProgramEndForTesting(std::function<void()> end) {
+    EndSeam() = std::move(end);
+}
 
 }  // namespace vela

@@ -236,7 +236,8 @@ TEST_F(RecordFileTest, LockModeAWaitsWithItsMessageShownOnce) {
     ASSERT_EQ(holder.Get(kOpGetEqual + kLockNoWaitBias, 0, "0002"), 0);
     const std::vector<Cell> before = [] {
         std::vector<Cell> cells;
-        for (int column = 1; column <= 80; ++column) cells.push_back(Screen().At(22, column));
+        for (int column = 1; column <= 80; ++column)
+            cells.push_back(Screen().At(22, column));
         return cells;
     }();
     std::vector<int> depths;
