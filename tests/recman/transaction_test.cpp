@@ -104,19 +104,5 @@ TEST_F(TransactionTest, AnUpdateOfAKeyThatMayNotChangeLeavesTheEarlierKeysAsThey
     EXPECT_EQ(file.Get(kOpGetEqual, 0, "09"), kStatusKeyNotFound);
 }
 
-TEST_F(TransactionTest, AbortAfterAFailedOperationUndoesTheWholeTransaction) {
-    MakeFile(kKeyModifiable, kKeyModifiable);
-    ASSERT_EQ(file.Transaction(kOpBeginTransaction), 0);
-    ASSERT_EQ(file.Insert(Record(6, {{1, "03"}, {3, "CC"}, {5, "t3"}})), 0);
-    EXPECT_EQ(file.Insert(Record(6, {{1, "04"}, {3, "CC"}, {5, "t4"}})), kStatusDuplicateKey);
-    ASSERT_EQ(file.Get(kOpGetEqual, 0, "01"), 0);
-    EXPECT_EQ(file.Update(Record(6, {{1, "07"}, {3, "BB"}, {5, "t1"}})), kStatusDuplicateKey);
-    ASSERT_EQ(file.Delete(), 0);
-    ASSERT_EQ(file.Transaction(kOpAbortTransaction), 0);
-
-    ExpectSound();
-    EXPECT_EQ(Along(0), (std::vector<std::string>{"01AAt1", "02BBt2"}));
-}
-
 }  // namespace
 }  // namespace vela
