@@ -377,6 +377,16 @@ TEST_F(RecordFileTest, AFileOnANetworkDriveIsRefusedWithItsReason) {
     ASSERT_EQ(status, 0);
     ResetRecordFiles(status);
     testing::WriteFile(root / "ddf/Fresh.xdf", testing::ReadFile(root / "ddf/VTest.xdf"));
+    // The injected type and the current folder are put back however the
+    // test ends.
+    struct Restore {
+        ~Restore() {
+            recman::SetFileSystemTypeProbe(nullptr);
+            if (folder != nullptr) (void)!chdir(folder);
+            free(folder);
+        }
+        char* folder = getcwd(nullptr, 0);
+    } restore;
     recman::SetFileSystemTypeProbe([](const char*, long& type) {
         type = 0x6969;  // NFS
         return true;
@@ -384,7 +394,6 @@ TEST_F(RecordFileTest, AFileOnANetworkDriveIsRefusedWithItsReason) {
     testing::ScopedEnvironment noSetting(recman::kNetworkFilesVariable, nullptr);
     // Paths from the root, as the program opens them once in it, keep the
     // message on one line.
-    char* previous = getcwd(nullptr, 0);
     ASSERT_EQ(chdir(root.path().c_str()), 0);
     const struct {
         const char* language;
@@ -409,9 +418,6 @@ TEST_F(RecordFileTest, AFileOnANetworkDriveIsRefusedWithItsReason) {
         EXPECT_NE(watching.seen.back().find(expected), std::string::npos) << watching.seen.back();
     }
     EXPECT_FALSE(testing::FileExists(root / "DADES/Fresh.dat"));
-    EXPECT_EQ(chdir(previous), 0);
-    free(previous);
-    recman::SetFileSystemTypeProbe(nullptr);
 }
 
 }  // namespace
