@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     const bool batch = mode == vela::CommandLine::batch;
     const int failure = batch ? vela::kExitFailed : 1;
 
-    if (!vela::StartSession(error)) {
+    if (!vela::StartSession(error) || !vela::CheckInputFiles(error)) {
         std::fprintf(stderr, "KELD0190: %s\n", error.c_str());
         return failure;
     }
@@ -61,8 +61,11 @@ int main(int argc, char** argv) {
         vela::InstallConsole(std::move(console));
     }
     vela::officeIdentity = vela::LoadOfficeIdentity(vela::Session.rootDir);
+    if (batch) vela::ReportOpenFailuresPlainly();
     vela::OpenOfficeFiles();
-    vela::PresenterIntoForm(vela::LoadPresenterData(vela::Session.rootDir));
+    const vela::PresenterData presenter = vela::LoadPresenterData(vela::Session.rootDir);
+    vela::PresenterIntoForm(presenter);
+    vela::KeepPresenter(presenter);
 
     int exitCode = vela::kExitDone;
     if (batch) {
@@ -71,7 +74,7 @@ int main(int argc, char** argv) {
         vela::ProcessWithholdings();
     }
 
-    vela::SavePresenterData(vela::Session.rootDir, vela::PresenterFromForm());
+    vela::SavePresenterData(vela::Session.rootDir, vela::KeptPresenter());
     std::int16_t status = 0;
     vela::ResetRecordFiles(status);
     vela::InstallConsole(nullptr);
