@@ -332,6 +332,10 @@ bool LoadForms(const std::string& moduleName, std::string& message) {
     const std::string host = ResolveHostPath(path);
     std::string contents;
     const InputFile read = ReadInputFile(host, contents);
+    if (read == InputFile::missing || read == InputFile::unreadable) {
+        message = "the form description file " + host + " cannot be read";
+        return false;
+    }
     if (read != InputFile::read) {
         message = "the form description file " + InputFileProblem(host, read);
         return false;
