@@ -115,6 +115,13 @@ class Run {
   public:
     RunOutcome ProcessTerritories();
     RunOutcome& outcome() { return outcome_; }
+    // After a read failure: the return file being written goes, and so
+    // does the progress window.
+    void Abandon() {
+        returnFile_.Abandon();
+        if (progressShown_) CloseWindow();
+        progressShown_ = false;
+    }
 
   private:
     void ProcessOwner();
@@ -152,6 +159,7 @@ class Run {
     ReportTotals territory_;
     ReturnFile returnFile_;
     bool returnFileFailed_ = false;
+    bool progressShown_ = false;
     ListingHeading heading_;
 };
 
@@ -165,6 +173,7 @@ RunOutcome Run::ProcessTerritories() {
             static_cast<int>(NumericValue(UTerrito::territoryCode.Digits(areas_.territory)));
         Style("+rn");
         OpenWindow(23, 1, 25, 79);
+        progressShown_ = true;
         DrawFrame(1);
         LocateInWindow(0, 1);
         Screen().Print(Translate(" PROCESSANT ") + UTerrito::territoryName.Read(areas_.territory) +
@@ -179,25 +188,19 @@ RunOutcome Run::ProcessTerritories() {
         // that died left half-written can go.
         if (Selection.outputKind == "S") RemoveStrayReturnFiles(returnFolder_);
 
-        try {
-            std::int16_t ownerStatus = Find(VPropiet::kFileNumber, 0, Selection.firstOwner, 1);
-            while (ownerStatus == 0 &&
-                   !(VPropiet::ownerCode.Read(areas_.owner) > Selection.lastOwner)) {
-                LocateInWindow(1, 2);
-                std::string shown = CodeText(VPropiet::ownerCode.Read(areas_.owner));
-                shown.resize(4, ' ');
-                Screen().Print(shown);
-                PresentScreen();
-                if (VPropiet::ownerState.Read(areas_.owner) == 0 &&
-                    VPropiet::withholdingOwner.Read(areas_.owner) == "S") {
-                    ProcessOwner();
-                }
-                ownerStatus = Step(VPropiet::kFileNumber);
+        std::int16_t ownerStatus = Find(VPropiet::kFileNumber, 0, Selection.firstOwner, 1);
+        while (ownerStatus == 0 &&
+               !(VPropiet::ownerCode.Read(areas_.owner) > Selection.lastOwner)) {
+            LocateInWindow(1, 2);
+            std::string shown = CodeText(VPropiet::ownerCode.Read(areas_.owner));
+            shown.resize(4, ' ');
+            Screen().Print(shown);
+            PresentScreen();
+            if (VPropiet::ownerState.Read(areas_.owner) == 0 &&
+                VPropiet::withholdingOwner.Read(areas_.owner) == "S") {
+                ProcessOwner();
             }
-        } catch (const ReadFailure&) {
-            returnFile_.Abandon();
-            CloseWindow();
-            throw;
+            ownerStatus = Step(VPropiet::kFileNumber);
         }
         if (outputsBegun_ != 0) FinishTerritory();
         if (Selection.outputKind == "S" && filesWritten_ > 0) {
@@ -206,6 +209,7 @@ RunOutcome Run::ProcessTerritories() {
         }
         outcome_.returnFilesWritten += filesWritten_;
         CloseWindow();
+        progressShown_ = false;
         status = Step(UTerrito::kFileNumber);
     }
     return outcome_;
@@ -493,6 +497,7 @@ RunOutcome ProcessTerritories() {
     try {
         outcome = run.ProcessTerritories();
     } catch (const ReadFailure& failure) {
+        run.Abandon();
         outcome = run.outcome();
         outcome.stopped = true;
         const std::string path = RecordFilePath(failure.fileNo);
@@ -528,8 +533,8 @@ bool TakeRunLock(FileLock& lock, const std::string& path, const std::string& wai
         NoteFailure(outcome,
                     Translate(Cp850("L'ALTRE PROCÉS NO HA ACABAT. TORNEU-HO A PROVAR MÉS TARD.")),
                     "another run has held " + what + " for longer than " +
-                        std::to_string(runLockWait.count() / 1000) + " seconds (lock file " + host +
-                        "); nothing was done, try again later");
+                        std::to_string((runLockWait.count() + 999) / 1000) +
+                        " seconds (lock file " + host + "); nothing was done, try again later");
     } else {
         NoteFailure(outcome, Translate("NO ES POT ESCRIURE EL FITXER ") + host,
                     "the lock file " + lock.error() + "; nothing was done");

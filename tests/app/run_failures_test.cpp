@@ -7,17 +7,21 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 
+#include "app/run_messages.hpp"
 #include "app/selection.hpp"
 #include "app/withholding_run.hpp"
 #include "datenum/calendar_dates.hpp"
 #include "env/session.hpp"
 #include "platform/file_lock.hpp"
+#include "platform/headless_console.hpp"
 #include "print/spool_file.hpp"
 #include "recman/record_manager.hpp"
 #include "records/record_file.hpp"
 #include "tests/app/office_fixture.hpp"
 #include "tests/recman/record_file_support.hpp"
+#include "ui/windows.hpp"
 
 namespace vela {
 namespace {
@@ -80,6 +84,45 @@ TEST_F(RunFailuresTest, AnUnreadablePaymentStopsTheReturnFiles) {
     for (const auto& entry : std::filesystem::directory_iterator(ReturnFolder())) {
         EXPECT_EQ(entry.path().filename(), "P0001");
     }
+}
+
+// The interactive program shows the same failure in its message window and
+// waits for the clerk's key before it goes on.
+TEST_F(RunFailuresTest, TheInteractiveProgramShowsTheFailureInAWindow) {
+    class Watching : public HeadlessConsole {
+      public:
+        using HeadlessConsole::HeadlessConsole;
+        bool NextEvent(ConsoleEvent& event, int timeoutMs) override {
+            if (timeoutMs < 0) {
+                std::string text;
+                for (int row = 9; row <= 15; ++row) text += Screen().RowText(row) + "\n";
+                seen.push_back(text);
+            }
+            return HeadlessConsole::NextEvent(event, timeoutMs);
+        }
+        std::vector<std::string> seen;
+    };
+    office_.Open();
+    testing::RecordFileClient holder;
+    LockPaymentOf("0002", holder);
+    office_.Select("R", "20251231");
+    auto console = std::make_unique<Watching>(25, 80);
+    Watching& watching = *console;
+    InstallConsole(std::move(console));
+    watching.PushPause();
+    watching.PushCharacter(13);
+    SetBatchMessages(false);
+    const RunOutcome outcome = ProcessTerritories();
+    SetBatchMessages(true);
+    EXPECT_TRUE(outcome.stopped);
+    ASSERT_EQ(watching.seen.size(), 1u);
+    EXPECT_NE(watching.seen[0].find("NO ES POT LLEGIR EL FITXER " + office_.root() +
+                                    "DADES/VPagos.dat (84)"),
+              std::string::npos)
+        << watching.seen[0];
+    EXPECT_EQ(watching.Beeps(), 1);
+    EXPECT_EQ(windowDepth, 0);  // the message and the progress window closed
+    InstallConsole(nullptr);
 }
 
 TEST_F(RunFailuresTest, AnUnreadablePaymentLeavesNoShortListingToPrint) {
