@@ -1,4 +1,5 @@
 // KELD0190: the annual withholding return program.
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -22,6 +23,9 @@
 #include "ui/pop_up_tools.hpp"
 
 int main(int argc, char** argv) {
+    // Started with SIGCHLD ignored, the system would reap the print program
+    // by itself and the wait for its exit status would fail.
+    std::signal(SIGCHLD, SIG_DFL);
     vela::BatchArguments arguments;
     std::string error;
     const vela::CommandLine mode = vela::ParseCommandLine(argc, argv, arguments, error);

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -391,6 +393,33 @@ TEST_F(BatchFailuresE2e, AMissingPrintProgramIsAFailure) {
     EXPECT_NE(Errors().find("the print program " + exe + "/ROVODOVO cannot be started"),
               std::string::npos)
         << Errors();
+}
+
+// A menu system may start the program with SIGCHLD ignored: the print
+// program's exit status must still be waited for and seen, not taken for a
+// failure to start it.
+TEST_F(BatchFailuresE2e, ThePrintProgramIsWaitedForWithSigchldIgnored) {
+    ASSERT_EQ(Batch("--kind R --closing 31.12.2025 --first 1 --last 9999"), 0) << Errors();
+    fs::remove_all(folder_.path() + "session/ROVODOVO");
+    const std::string errors = folder_.path() + "direct.err";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGCHLD, SIG_IGN);
+        ::alarm(60);
+        ::setenv("RUKROOT", (root() + "/").c_str(), 1);
+        ::setenv("RUKEXE", (std::string(BIN_DIR) + "/").c_str(), 1);
+        ::setenv("RUKTMP", (folder_.path() + "session/").c_str(), 1);
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen(errors.c_str(), "w", stderr);
+        const std::string program = Bin("KELD0190");
+        ::execl(program.c_str(), program.c_str(), "--batch", "--kind", "R", "--closing",
+                "31.12.2025", "--first", "1", "--last", "9999", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(ExitCode(status), 0) << ReadFile(errors);
+    EXPECT_TRUE(FileExists(folder_.path() + "session/ROVODOVO/DOC0001.txt"));
 }
 
 }  // namespace
