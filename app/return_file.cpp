@@ -45,13 +45,6 @@ std::string RandomLetters() {
     return letters;
 }
 
-void SyncFolder(const std::string& hostFolder) {
-    const int fd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 std::string FolderOf(const std::string& hostPath) {
     const std::size_t slash = hostPath.find_last_of('/');
     return slash == std::string::npos ? "." : hostPath.substr(0, slash + 1);
@@ -63,6 +56,14 @@ std::string ReturnFolder(const std::string& rootDir, int territoryNumber, const 
     std::string folder = AdministrationFolder(territoryNumber);
     if (folder.empty()) folder = "TERR" + ZeroPad(territoryNumber, 2) + "\\";
     return FullPath(rootDir + folder + "190M" + year + ".0A");
+}
+
+void SyncReturnFolder(const std::string& returnFolder) {
+    const int fd =
+        ::open(ResolveHostPath(returnFolder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 int RemoveStrayReturnFiles(const std::string& returnFolder) {
@@ -165,7 +166,6 @@ bool ReturnFile::Finish(const std::string& declarantRecord) {
         return false;
     }
     temporaryPath_.clear();
-    SyncFolder(FolderOf(hostPath_));
     return true;
 }
 

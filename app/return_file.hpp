@@ -26,6 +26,10 @@ std::string ReturnFolder(const std::string& rootDir, int territoryNumber, const 
 // be writing there (the run holds the installation's lock).
 int RemoveStrayReturnFiles(const std::string& returnFolder);
 
+// Makes the renames of the files finished in returnFolder durable: one
+// flush of the folder once its files are in place, rather than one a file.
+void SyncReturnFolder(const std::string& returnFolder);
+
 class ReturnFile {
   public:
     ReturnFile() = default;

@@ -115,10 +115,11 @@ class Run {
   public:
     RunOutcome ProcessTerritories();
     RunOutcome& outcome() { return outcome_; }
-    // After a read failure: the return file being written goes, and so
-    // does the progress window.
+    // After a read failure: the return file being written goes (those
+    // finished stay, made durable), and so does the progress window.
     void Abandon() {
         returnFile_.Abandon();
+        if (filesWritten_ > 0) SyncReturnFolder(returnFolder_);
         if (progressShown_) CloseWindow();
         progressShown_ = false;
     }
@@ -203,6 +204,7 @@ RunOutcome Run::ProcessTerritories() {
             ownerStatus = Step(VPropiet::kFileNumber);
         }
         if (outputsBegun_ != 0) FinishTerritory();
+        if (filesWritten_ > 0) SyncReturnFolder(returnFolder_);
         if (Selection.outputKind == "S" && filesWritten_ > 0) {
             ShowRunMessage(Translate("INFORME : GENERATS ") + std::to_string(filesWritten_) +
                            Translate(" FITXERS A ") + HostPath(returnFolder_));
