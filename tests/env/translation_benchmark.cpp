@@ -25,8 +25,7 @@ void BM_TranslateLastRecord(benchmark::State& state) {
     SetTranslationModule("KELD0190");
     // A file copied just now would be read on every call until it settles.
     SetTranslationClockForTesting([] { return std::time(nullptr) + 3600; });
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Translate("TOTALS"));
+    for (auto _ : state) benchmark::DoNotOptimize(Translate("TOTALS"));
     SetTranslationClockForTesting(nullptr);
     std::filesystem::remove_all(root);
 }
@@ -34,8 +33,7 @@ BENCHMARK(BM_TranslateLastRecord);
 
 void BM_TranslateCatalan(benchmark::State& state) {
     Session.language = "CAT";
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Translate("TOTALS"));
+    for (auto _ : state) benchmark::DoNotOptimize(Translate("TOTALS"));
 }
 BENCHMARK(BM_TranslateCatalan);
 

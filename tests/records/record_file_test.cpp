@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "env/session.hpp"
@@ -12,9 +15,11 @@
 #include "platform/console.hpp"
 #include "platform/headless_console.hpp"
 #include "recman/file_layout.hpp"
+#include "recman/network_files.hpp"
 #include "recman/record_manager.hpp"
 #include "records/lock_mode.hpp"
 #include "records/owner_name.hpp"
+#include "records/record_file_messages.hpp"
 #include "tests/recman/record_file_support.hpp"
 #include "tests/support/temp_folder.hpp"
 #include "ui/windows.hpp"
@@ -233,8 +238,7 @@ TEST_F(RecordFileTest, LockModeAWaitsWithItsMessageShownOnce) {
     ASSERT_EQ(holder.Get(kOpGetEqual + kLockNoWaitBias, 0, "0002"), 0);
     const std::vector<Cell> before = [] {
         std::vector<Cell> cells;
-        for (int column = 1; column <= 80; ++column)
-            cells.push_back(Screen().At(22, column));
+        for (int column = 1; column <= 80; ++column) cells.push_back(Screen().At(22, column));
         return cells;
     }();
     std::vector<int> depths;
@@ -363,6 +367,135 @@ TEST_F(RecordFileTest, AFailedOpenShowsItsMessageAndEndsTheProgram) {
         FindRecord(3, 0, "", 1, status);
         EXPECT_EQ(status, kRecordFileNotOpen);  // every slot freed by the reset
     }
+}
+
+// A record file on a network drive (the file system type is injected in
+// place of statfs): the open, or the create of a missing file, is refused,
+// and the message says why.
+TEST_F(RecordFileTest, AFileOnANetworkDriveIsRefusedWithItsReason) {
+    int16_t status = -1;
+    OpenRecordFile(9, Session.rootDir + "DADES\\VTest", area, status);  // made locally
+    ASSERT_EQ(status, 0);
+    ResetRecordFiles(status);
+    testing::WriteFile(root / "ddf/Fresh.xdf", testing::ReadFile(root / "ddf/VTest.xdf"));
+    // The injected type and the current folder are put back however the
+    // test ends.
+    struct Restore {
+        ~Restore() {
+            recman::SetFileSystemTypeProbe(nullptr);
+            if (folder != nullptr) (void)!chdir(folder);
+            free(folder);
+        }
+        char* folder = getcwd(nullptr, 0);
+    } restore;
+    recman::SetFileSystemTypeProbe([](const char*, long& type) {
+        type = 0x6969;  // NFS
+        return true;
+    });
+    testing::ScopedEnvironment noSetting(recman::kNetworkFilesVariable, nullptr);
+    // Paths from the root, as the program opens them once in it, keep the
+    // message on one line.
+    ASSERT_EQ(chdir(root.path().c_str()), 0);
+    const struct {
+        const char* language;
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"CAT", "VTest", " - UNITAT DE XARXA"},
+        {"SPA", "Fresh", " - UNIDAD DE RED"},  // only its dictionary entry
+    };
+    for (const auto& c : cases) {
+        auto console = std::make_unique<WatchingConsole>();
+        WatchingConsole& watching = *console;
+        InstallConsole(std::move(console));
+        Session.language = c.language;
+        ends = 0;
+        const std::string path = std::string("DADES\\") + c.name;
+        OpenRecordFile(4, path, area, status);
+        EXPECT_EQ(status, kStatusNetworkFileSystem) << c.language;
+        EXPECT_EQ(ends, 1);
+        ASSERT_FALSE(watching.seen.empty());
+        const std::string expected = OpenFailureText(c.language) + path + " (94)" + c.reason;
+        EXPECT_NE(watching.seen.back().find(expected), std::string::npos) << watching.seen.back();
+    }
+    EXPECT_FALSE(testing::FileExists(root / "DADES/Fresh.dat"));
+}
+
+// A file copied from another installation whose records are longer than the
+// layer's 1,536-byte data buffer: every read comes back cut to the buffer,
+// and not one byte lands beyond it in the caller's area.
+TEST_F(RecordFileTest, RecordsLongerThanTheDataBufferAreCutToIt) {
+    constexpr std::size_t kLong = 4096;
+    const std::vector<uint8_t> buffer = testing::CreateBuffer(kLong, {{{1, 4, 0}}});
+    ASSERT_EQ(testing::CreateFile(root / "DADES/VLong.dat", buffer), 0);
+    {
+        RecordFileClient writer;
+        ASSERT_EQ(writer.Open(root / "DADES/VLong.dat", 0, "4719"), 0);
+        for (const char* code : {"0001", "0002"}) {
+            std::string record = testing::Record(kLong, {{1, code}});
+            for (std::size_t i = 4; i < kLong; ++i) record[i] = static_cast<char>('a' + i % 26);
+            ASSERT_EQ(writer.Insert(record), 0);
+        }
+    }
+    // The area the program gives: the data buffer's size, then a guard.
+    std::vector<char> wide(1536 + 256, '#');
+    int16_t status = -1;
+    OpenRecordFile(8, Session.rootDir + "DADES\\VLong", wide.data(), status);
+    ASSERT_EQ(status, 0);
+    const auto guardIntact = [&] {
+        return std::all_of(wide.begin() + 1536, wide.end(), [](char c) { return c == '#'; });
+    };
+    FindRecord(8, 0, "0001", 0, status);
+    EXPECT_EQ(status, 0);  // the record manager's 22 (short buffer) reads as found
+    EXPECT_EQ(std::string(wide.data(), 4), "0001");
+    EXPECT_EQ(wide[1535], static_cast<char>('a' + 1535 % 26));
+    EXPECT_TRUE(guardIntact());
+    StepRecord(8, 1, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::string(wide.data(), 4), "0002");
+    EXPECT_TRUE(guardIntact());
+    const int32_t position = RecordPosition(8, 0);
+    FindRecord(8, 0, "0001", 0, status);
+    EXPECT_EQ(RecordPosition(8, position), 0);
+    EXPECT_EQ(std::string(wide.data(), 4), "0002");
+    EXPECT_TRUE(guardIntact());
+    StepRecord(8, 1, status);
+    EXPECT_EQ(status, kStatusEndOfFile);
+}
+
+// A batch run has no one to press a key: the failure goes to the installed
+// report, with the file's host path and the status, and the program ends
+// with the report's exit code, without a window.
+TEST_F(RecordFileTest, AnInstalledReportReplacesTheMessageWindow) {
+    struct Reported {
+        std::string path;
+        int16_t status;
+        std::string detail;
+    };
+    std::vector<Reported> reported;
+    SetOpenFailureReport([&](const std::string& path, int16_t status, const std::string& detail) {
+        reported.push_back({path, status, detail});
+        return 4;
+    });
+    auto console = std::make_unique<WatchingConsole>();
+    WatchingConsole& watching = *console;
+    InstallConsole(std::move(console));
+    int16_t status = -1;
+    testing::WriteFile(root / "DADES/Damaged.dat", "not a record file");
+    OpenRecordFile(4, Session.rootDir + "DADES\\Damaged", area, status);
+    OpenRecordFile(5, Session.rootDir + "DADES\\NoEntry", area, status);
+    SetOpenFailureReport(nullptr);
+    ASSERT_EQ(reported.size(), 2u);
+    EXPECT_EQ(reported[0].path, root / "DADES/Damaged.dat");
+    EXPECT_EQ(reported[0].status, kStatusNotRecordFile);
+    EXPECT_EQ(reported[0].detail, "");
+    EXPECT_EQ(reported[1].path, root / "DADES/NoEntry.dat");
+    EXPECT_NE(reported[1].detail.find(root / "ddf/NoEntry.xdf"), std::string::npos);
+    EXPECT_NE(reported[1].detail.find("missing or unreadable"), std::string::npos);
+    EXPECT_EQ(ends, 2);
+    EXPECT_TRUE(watching.seen.empty());  // no key was waited for
+    EXPECT_EQ(watching.Beeps(), 0);
+    EXPECT_EQ(windowDepth, 0);
 }
 
 }  // namespace
