@@ -5,6 +5,7 @@
 #include "app/certificate.hpp"
 #include "app/listing.hpp"
 #include "app/office_identity.hpp"
+#include "app/print_program_call.hpp"
 #include "app/records/record_areas.hpp"
 #include "app/return_records.hpp"
 #include "app/run_messages.hpp"
@@ -450,7 +451,7 @@ bool RunWithholdings(RunOutcome& outcome) {
     SelectCurrency("");
     CloseSpool();
     IniWrite(Session.tmpDir + "ROVODOVO.INI", "Opcions", "Correu", outcome.anyEmail ? "S" : "N");
-    RunProgram({HostPath(Session.exeDir + "ROVODOVO")});
+    RunPrintProgramAndShowLine();
     return true;
 }
 
