@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/run_messages.hpp"
+#include "app/selection.hpp"
 #include "datenum/text_utils.hpp"
 #include "env/session.hpp"
 #include "platform/code_page_850.hpp"
@@ -25,7 +26,8 @@ int RunPrintProgramAndShowLine() {
         if (!line.empty() || start == std::string::npos) break;
         end = start;
     }
-    if (!line.empty()) ShowRunMessage(Cp850(line));
+    // The return files have their own messages; the spool of a return run is empty.
+    if (!line.empty() && Selection.outputKind != "S") ShowRunMessage(Cp850(line));
     return status;
 }
 

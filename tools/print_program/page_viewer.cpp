@@ -27,30 +27,22 @@ std::vector<std::vector<std::string>> ReadPages(const std::string& path) {
     return pages;
 }
 
-class Viewer {
+}  // namespace
+
+class PageViewer::Impl {
   public:
-    explicit Viewer(const std::vector<ViewerDocument>& documents) : documents_(documents) {
+    explicit Impl(std::vector<ViewerDocument> documents) : documents_(std::move(documents)) {
         for (const ViewerDocument& d : documents_) total_ += std::max(d.pages, 1);
     }
 
-    void Run() {
+    void Open() {
         const std::int16_t rows = ScreenRows();
         const std::int16_t columns = ScreenColumns();
         OpenWindow(1, 1, rows, columns);
         height_ = rows - 2;
         width_ = columns - 2;
-        for (;;) {
-            Draw();
-            std::int16_t key = 0;
-            WaitKey(key);
-            if (key == keys::kEsc) break;
-            Handle(key);
-        }
-        CloseWindow();
-        PresentScreen();
     }
 
-  private:
     void Load(std::size_t document) {
         if (document == loaded_) return;
         pages_ = ReadPages(documents_[document].textPath);
@@ -74,6 +66,7 @@ class Viewer {
         top_ = 0;
     }
 
+  public:
     void Handle(std::int16_t key) {
         const long lines = static_cast<long>(CurrentPage().size());
         switch (key) {
@@ -96,7 +89,7 @@ class Viewer {
                 top_ = std::max(top_ - 1, 0L);
                 break;
             case keys::kRight:
-                left_ = std::min(left_ + 8, 96L - width_ > 0 ? 96L - width_ : 0L);
+                left_ = std::max(0L, std::min(left_ + 8, Widest() - width_));
                 break;
             case keys::kLeft:
                 left_ = std::max(left_ - 8, 0L);
@@ -107,6 +100,16 @@ class Viewer {
         }
     }
 
+  private:
+    // The page's widest line, the paper's width at least.
+    long Widest() {
+        long widest = 96;
+        for (const std::string& line : CurrentPage()) {
+            widest = std::max(widest, static_cast<long>(line.size()));
+        }
+        return widest;
+    }
+
     const std::vector<std::string>& CurrentPage() {
         static const std::vector<std::string> none;
         if (documents_.empty()) return none;
@@ -114,6 +117,7 @@ class Viewer {
         return page_ < static_cast<long>(pages_.size()) ? pages_[page_] : none;
     }
 
+  public:
     void Draw() {
         std::string frame = "+rh";
         SetTextStyle(frame);
@@ -149,7 +153,8 @@ class Viewer {
         SetTextStyle(back);
     }
 
-    const std::vector<ViewerDocument>& documents_;
+  private:
+    std::vector<ViewerDocument> documents_;
     long total_ = 0;
     std::size_t document_ = 0;
     long page_ = 0;
@@ -162,7 +167,23 @@ class Viewer {
     std::vector<std::vector<std::string>> pages_;
 };
 
-}  // namespace
+PageViewer::PageViewer(std::vector<ViewerDocument> documents)
+    : impl_(std::make_unique<Impl>(std::move(documents))) {}
+PageViewer::~PageViewer() = default;
+
+void PageViewer::Open() { impl_->Open(); }
+void PageViewer::Draw() { impl_->Draw(); }
+
+bool PageViewer::Handle(std::int16_t key) {
+    if (key == keys::kEsc) return false;
+    impl_->Handle(key);
+    return true;
+}
+
+void PageViewer::Close() {
+    CloseWindow();
+    PresentScreen();
+}
 
 std::vector<ViewerDocument> RunFolderDocuments(const std::string& folder) {
     std::vector<IndexEntry> entries;
@@ -180,8 +201,15 @@ std::vector<ViewerDocument> RunFolderDocuments(const std::string& folder) {
 }
 
 void ViewDocuments(const std::vector<ViewerDocument>& documents) {
-    Viewer viewer(documents);
-    viewer.Run();
+    PageViewer viewer(documents);
+    viewer.Open();
+    for (;;) {
+        viewer.Draw();
+        std::int16_t key = 0;
+        WaitKey(key);
+        if (!viewer.Handle(key)) break;
+    }
+    viewer.Close();
 }
 
 }  // namespace vela

@@ -6,6 +6,8 @@
 // held in memory: the pages are read from its text rendering.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,23 @@ struct ViewerDocument {
 
 // The documents listed in a run folder's INDEX.txt.
 std::vector<ViewerDocument> RunFolderDocuments(const std::string& folder);
+
+// The viewer's steps, for a caller with its own key loop (and tests):
+// Open takes the whole screen, Draw shows the page on show, Handle moves
+// for a key (false for Esc), Close puts the screen back.
+class PageViewer {
+  public:
+    explicit PageViewer(std::vector<ViewerDocument> documents);
+    ~PageViewer();
+    void Open();
+    void Draw();
+    bool Handle(std::int16_t key);
+    void Close();
+
+  private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 // Shows the documents until Esc.
 void ViewDocuments(const std::vector<ViewerDocument>& documents);

@@ -49,6 +49,18 @@ std::string Fill(std::string text, const std::vector<std::pair<std::string, std:
 
 std::string Utf8Translated(const std::string& cp850) { return Utf8FromCp850(Translate(cp850)); }
 
+// CP850 text read from the spool as UTF-8, its control characters kept as
+// they are (not as their PC glyphs), so that the checks on addresses and
+// names see them.
+std::string TextFromSpool(const std::string& cp850) {
+    std::string out;
+    for (char c : cp850) {
+        const auto code = static_cast<unsigned char>(c);
+        out += code < 32 || code == 127 ? std::string(1, c) : Utf8FromCp850(std::string(1, c));
+    }
+    return out;
+}
+
 // Blanks in place of control characters, for texts read from documents.
 std::string Blanked(std::string text) {
     for (char& c : text) {
@@ -331,10 +343,10 @@ PrintJobReport RunPrintJob(const PrintJobOptions& options) {
             const std::string& send = reader.sendTo();
             const auto comma = send.find(",,");
             tagged = send.size() > 0;
-            entry.address = Utf8FromCp850(TrimBlanks(send.substr(0, comma)));
+            entry.address = TextFromSpool(TrimBlanks(send.substr(0, comma)));
             entry.recipient = comma == std::string::npos
                                   ? std::string()
-                                  : Utf8FromCp850(TrimBlanks(send.substr(comma + 2)));
+                                  : TextFromSpool(TrimBlanks(send.substr(comma + 2)));
             pdf = std::make_unique<PdfDocument>(fonts, options.workDate);
             if (!pdf->Open(report.folder + "/" + name + ".pdf", name)) {
                 report.problems.push_back(name + ".pdf cannot be created in " + report.folder);
