@@ -45,8 +45,8 @@ struct SendLogEntry {
 std::string FormatSendLogLine(const SendLogEntry& entry);
 bool ParseSendLogLine(const std::string& line, SendLogEntry& entry);
 
-// Appends one line to the send log and flushes it to disk before a send is
-// counted as done.
+// Appends one line to the send log; the line of a message sent is flushed
+// to disk before the send is counted as done.
 bool AppendSendLog(const std::string& hostPath, const SendLogEntry& entry);
 
 // The files the send log shows as sent (a missing log shows none).

@@ -364,6 +364,41 @@ TEST_F(Rovodovo, StartTlsWithLoginAndARefusedLogin) {
     EXPECT_NE(Err().find("chmod 600"), std::string::npos) << Err();
 }
 
+TEST_F(Rovodovo, ImplicitTls) {
+    if (!HaveAiosmtpd()) GTEST_SKIP() << "python3-aiosmtpd is not installed";
+    ASSERT_TRUE(MakeCertificate());
+    SmtpSink sink(folder_ / "sink");
+    ASSERT_TRUE(sink.Start({"--tls", folder_ / "cert.pem", folder_ / "key.pem"}));
+    SetVelaIni(SmtpSettings(sink.port(),
+                            "Seguretat=TLS\r\nCertificatCA=" + folder_ / "cert.pem" + "\r\n"));
+    SetSpool(CertificateSpool({"anna@example.cat,,ANNA"}, "PDF"));
+    ASSERT_EQ(Run(), 0) << Err();
+    EXPECT_EQ(sink.Messages().size(), 1u);
+    // A certificate the client does not trust: nothing is sent.
+    SetVelaIni(SmtpSettings(sink.port(), "Seguretat=TLS\r\n"));
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(sink.Messages().size(), 1u);
+}
+
+TEST_F(Rovodovo, SendmailGetsTheWholeMessageOnItsInput) {
+    fs::create_directories(folder_ / "bin");
+    WriteFile(folder_ / "bin/sendmail", "#!/bin/sh\necho \"$@\" > '" + folder_ / "args" +
+                                            "'\ncat >> '" + folder_ / "mail" + "'\n");
+    ::chmod((folder_ / "bin/sendmail").c_str(), 0755);
+    SetVelaIni(
+        "[Correu]\r\nEnviament=SENDMAIL\r\nRemitent=office@finques.cat\r\nCopia=rec@finques."
+        "cat\r\n");
+    SetSpool(CertificateSpool({"anna@example.cat,,ANNA", "pere@example.es,,PERE"}, "PDF"));
+    ASSERT_EQ(Run({}, folder_ / "bin" + ":/usr/bin:/bin"), 0) << Err();
+    EXPECT_EQ(ReadFile(folder_ / "args"), "-t -oi\n");
+    const std::string mail = ReadFile(folder_ / "mail");
+    EXPECT_NE(mail.find("To: \"ANNA\" <anna@example.cat>\r\n"), std::string::npos);
+    EXPECT_NE(mail.find("To: \"PERE\" <pere@example.es>\r\n"), std::string::npos);
+    EXPECT_NE(mail.find("Bcc: rec@finques.cat\r\n"), std::string::npos);
+    EXPECT_NE(mail.find("From: \"FINQUES PLANA\" <office@finques.cat>\r\n"), std::string::npos);
+    EXPECT_EQ(Log(RunFolder())[1].result, "sent");
+}
+
 TEST_F(Rovodovo, StartTlsIsRequiredWhenAsked) {
     if (!HaveAiosmtpd()) GTEST_SKIP() << "python3-aiosmtpd is not installed";
     SmtpSink sink(folder_ / "sink");
