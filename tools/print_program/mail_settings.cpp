@@ -84,6 +84,11 @@ MailSettings ReadMailSettings(const std::string& velaIni) {
     if (s.problem.empty() && s.transport == MailTransportKind::Smtp && s.server.empty()) {
         s.problem = "[Correu] Servidor is empty";
     }
+    if (s.problem.empty() && s.transport == MailTransportKind::Smtp &&
+        s.security == MailSecurity::None && s.server != "127.0.0.1" && s.server != "localhost" &&
+        s.server != "::1") {
+        s.problem = "[Correu] Seguretat CAP is only for a server on this machine, not " + s.server;
+    }
     if (s.problem.empty() && HasControlCharacter(s.server + s.user)) {
         s.problem = "[Correu] Servidor or Usuari holds a control character";
     }

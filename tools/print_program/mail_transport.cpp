@@ -173,11 +173,12 @@ class SmtpTransport : public MailTransport {
         } else {
             result.reply = std::string(errorText[0] ? errorText : curl_easy_strerror(code));
             if (!lastReply.empty()) result.reply += " (" + lastReply + ")";
+            // Failures no later message can get past: the login, the
+            // server, its certificate or its missing STARTTLS.
             result.stopAll = code == CURLE_LOGIN_DENIED || code == CURLE_USE_SSL_FAILED ||
                              code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST ||
                              code == CURLE_PEER_FAILED_VERIFICATION ||
-                             code == CURLE_SSL_CONNECT_ERROR || code == CURLE_READ_ERROR;
-            if (code == CURLE_READ_ERROR) result.stopAll = false;
+                             code == CURLE_SSL_CONNECT_ERROR;
         }
         return result;
     }

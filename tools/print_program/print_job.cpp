@@ -294,7 +294,6 @@ PrintJobReport RunPrintJob(const PrintJobOptions& options) {
         const bool textDone = text.Close();
         pdf.reset();
         std::vector<std::string> fate;
-        const std::string base = entry.file.substr(0, entry.file.rfind('.'));
         if (!pdfDone || !textDone) {
             ++notPrinted;
             const std::string why = !pdfDone ? pdfError : "the text rendering could not be written";
@@ -330,7 +329,6 @@ PrintJobReport RunPrintJob(const PrintJobOptions& options) {
         entry.fate = joined;
         index << FormatIndexLine(entry) << "\n";
         index.flush();
-        (void)base;
     };
 
     for (auto event = reader.Next(); event != SpoolReader::Event::End; event = reader.Next()) {

@@ -1,8 +1,10 @@
 #include "tools/print_program/mail_message.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/support/temp_folder.hpp"
+#include "tools/print_program/mail_settings.hpp"
 #include "tools/print_program/mail_transport.hpp"
 #include "tools/print_program/run_records.hpp"
 
@@ -155,6 +157,58 @@ TEST(RunRecords, SentFilesAreThoseWhoseLogSaysSent) {
     AppendSendLog(log, {"t", "DOC0001.pdf", "a@b.cat", "sent", "250 OK", "<2@x>"});
     AppendSendLog(log, {"t", "DOC0004.pdf", "e@f.cat", "written", "DOC0004.eml", "<3@x>"});
     EXPECT_EQ(SentFiles(log), (std::set<std::string>{"DOC0001.pdf", "DOC0002.pdf"}));
+}
+
+}  // namespace
+}  // namespace vela
+
+namespace vela {
+namespace {
+
+class MailSettingsTest : public ::testing::Test {
+  protected:
+    MailSettings With(const std::string& correu) {
+        testing::WriteFile(folder_ / "Vela.ini",
+                           "[Oficina]\r\nNom=FINQUES PLANA\r\n[Correu]\r\n" + correu);
+        return ReadMailSettings(folder_ / "Vela.ini");
+    }
+    testing::TempFolder folder_;
+};
+
+TEST_F(MailSettingsTest, DefaultsAndWhatCannotWork) {
+    const MailSettings fresh = With("");
+    EXPECT_EQ(fresh.transport, MailTransportKind::Folder);  // a fresh installation sends nothing
+    EXPECT_EQ(fresh.security, MailSecurity::StartTls);
+    EXPECT_EQ(fresh.port, 587);
+    EXPECT_EQ(fresh.maxPerMinute, 30);
+    EXPECT_EQ(fresh.senderName, "FINQUES PLANA");
+    EXPECT_EQ(fresh.problem, "");
+
+    const std::string smtp =
+        "Enviament=smtp\r\nServidor=mail.example.cat\r\nRemitent=o@finques.cat\r\n";
+    EXPECT_EQ(With(smtp).problem, "");
+    EXPECT_EQ(With(smtp + "Seguretat=TLS\r\n").port, 465);
+    EXPECT_NE(With(smtp + "Seguretat=CAP\r\n").problem, "");  // no clear text to another machine
+    EXPECT_NE(With("Enviament=SMTP\r\nRemitent=o@finques.cat\r\n").problem, "");  // no server
+    EXPECT_NE(With("Enviament=SMTP\r\nServidor=m.cat\r\n").problem, "");          // no sender
+    EXPECT_NE(With(smtp + "Copia=not an address\r\n").problem, "");
+    EXPECT_NE(With(smtp + "Port=99999\r\n").problem, "");
+    EXPECT_NE(With(smtp + "MaxPerMinut=0\r\n").problem, "");
+    EXPECT_NE(With("Enviament=PIGEON\r\n").problem, "");
+}
+
+TEST_F(MailSettingsTest, KeyFileOnlyWhenItsOwnerAloneMayReadIt) {
+    std::string password, error;
+    testing::WriteFile(folder_ / "clau", "s3cret\r\nsecond line\n");
+    ::chmod((folder_ / "clau").c_str(), 0600);
+    ASSERT_TRUE(ReadKeyFile(folder_ / "clau", password, error)) << error;
+    EXPECT_EQ(password, "s3cret");
+    for (mode_t mode : {0640, 0604, 0660}) {
+        ::chmod((folder_ / "clau").c_str(), mode);
+        EXPECT_FALSE(ReadKeyFile(folder_ / "clau", password, error)) << mode;
+    }
+    EXPECT_FALSE(ReadKeyFile(folder_ / "missing", password, error));
+    EXPECT_FALSE(ReadKeyFile(folder_.path(), password, error));  // a folder
 }
 
 }  // namespace
