@@ -8,6 +8,7 @@
 #include "app/certificate.hpp"
 #include "app/listing.hpp"
 #include "app/office_identity.hpp"
+#include "app/print_program_call.hpp"
 #include "app/records/record_areas.hpp"
 #include "app/return_records.hpp"
 #include "app/run_messages.hpp"
@@ -683,7 +684,7 @@ bool RunWithholdings(RunOutcome& outcome) {
         return false;
     }
     const std::string printProgram = HostPath(Session.exeDir + "ROVODOVO");
-    const int printStatus = RunProgram({printProgram});
+    const int printStatus = RunPrintProgramAndShowLine();
     if (printStatus != 0) {
         NoteFailure(outcome,
                     Translate(Cp850("EL PROGRAMA D'IMPRESSIÓ HA FALLAT ")) + "(" +

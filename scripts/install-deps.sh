@@ -7,6 +7,8 @@ packages=(
     build-essential cmake pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     liblmdb-dev libncurses-dev
+    libcairo2-dev libfreetype-dev fonts-dejavu-core libcurl4-openssl-dev
+    poppler-utils python3-aiosmtpd openssl
     clang libclang-rt-14-dev
     tmux
 )

@@ -72,16 +72,32 @@ TEST_F(BatchRunE2e, ReturnFilesForEveryTerritoryWithWithholdings) {
     EXPECT_NE(ReadFile(root() + "/Vela.ini").find("Nom=GARCIA LOPEZ ANNA"), std::string::npos);
 }
 
+// The print program's one line: the run folder, then its counts.
+std::string RunFolderOf(const std::string& output) {
+    const auto counts = output.find(": ");
+    return counts == std::string::npos ? std::string() : output.substr(0, counts);
+}
+
 TEST_F(BatchRunE2e, ListingAndCertificatesReachThePrintProgram) {
     ASSERT_EQ(Batch("--kind R --closing 311225 --first 1 --last 9999"), 0) << Output();
-    const std::string listing = ReadFile(folder_->path() + "session/ROVODOVO/DOC0001.txt");
+    // The completion message is the print program's line, on standard output.
+    const std::string listingRun = RunFolderOf(Output());
+    EXPECT_EQ(listingRun.rfind(folder_->path() + "session/ROVODOVO/", 0), 0u) << Output();
+    EXPECT_NE(Output().find(": 1 DOCUMENTS, "), std::string::npos) << Output();
+    const std::string listing = ReadFile(listingRun + "/DOC0001.txt");
     EXPECT_NE(listing.find("RELACIÓ ANYAL DE RETENCIONS"), std::string::npos);
     EXPECT_NE(listing.find("INGRESSOS A COMPTE"), std::string::npos);
+    EXPECT_TRUE(FileExists(listingRun + "/DOC0001.pdf"));
 
     ASSERT_EQ(Batch("--kind C --closing 31.12.2025 --first 1 --last 9999"), 0) << Output();
-    const std::string index = ReadFile(folder_->path() + "session/ROVODOVO/INDEX.txt");
-    EXPECT_NE(index.find("send to: "), std::string::npos);
-    EXPECT_TRUE(FileExists(folder_->path() + "session/ROVODOVO/DOC0002.txt"));
+    const std::string certificateRun = RunFolderOf(Output());
+    ASSERT_NE(certificateRun, listingRun);  // every run has a folder of its own
+    const std::string index = ReadFile(certificateRun + "/INDEX.txt");
+    EXPECT_NE(index.find("@"), std::string::npos);
+    EXPECT_NE(index.find("to print"), std::string::npos);
+    EXPECT_TRUE(FileExists(certificateRun + "/DOC0002.txt"));
+    EXPECT_FALSE(FileExists(certificateRun + "/DOC0002.txt.new"));
+    EXPECT_NE(Output().find("CORREUS DESATS A LA CARPETA"), std::string::npos) << Output();
     EXPECT_NE(ReadFile(folder_->path() + "session/ROVODOVO.INI").find("Correu=S"),
               std::string::npos);
 }
