@@ -657,6 +657,8 @@ bool RunWithholdings(RunOutcome& outcome) {
     outcome.listingPages = walked.listingPages;
     outcome.anyEmail = walked.anyEmail;
     outcome.recordReads = walked.recordReads;
+    outcome.mostPaymentsHeld = walked.mostPaymentsHeld;
+    outcome.paymentBytesHeld = walked.paymentBytesHeld;
     outcome.stopped = walked.stopped;
     outcome.failures.insert(outcome.failures.end(), walked.failures.begin(), walked.failures.end());
     // An incomplete spool file is never handed on, nor left to be printed
