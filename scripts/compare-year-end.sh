@@ -3,7 +3,9 @@
 # certificates) on one office with two sets of programs and compares what
 # they wrote byte for byte: every return file, and the spool file handed to
 # the print program (rovodovo.tmp of the session folder) for "R" and "C".
-# For checking that a change to the run leaves its outputs as they were.
+# For checking that a change to the run leaves its outputs as they were. The
+# run's messages are kept beside them (BEFORE|AFTER/KIND.messages.txt) but not
+# compared: the print program's name its run folders by the time.
 #
 #   scripts/compare-year-end.sh BIN_BEFORE BIN_AFTER ROOT [FIRST LAST]
 #     BIN_*   folders holding KELD0190, ROVODOVO and vela-session
@@ -35,7 +37,7 @@ run() {
     remove_returns
     "$bin/vela-session" "$root" --session "$work/session" -- KELD0190 --batch --kind "$kind" \
         --closing 31.12.2025 --first "$first" --last "$last" \
-        --contact-name "GARCIA LOPEZ ANNA" --contact-phone 933000000 >"$out/messages.txt" 2>&1
+        --contact-name "GARCIA LOPEZ ANNA" --contact-phone 933000000 >"$out.messages.txt" 2>&1
     if [ "$kind" = S ]; then
         mkdir -p "$out/returns"
         (cd "$root" && find . -mindepth 3 -maxdepth 3 -path './*/190M*/*' -type f \
