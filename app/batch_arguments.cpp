@@ -13,9 +13,10 @@ const char* const kCommandUsage =
     "         one run for that selection without forms: S return files, R listing,\n"
     "         C certificates; DATE and CODE as typed into the selection form\n"
     "         (31.12.2025, 311225, 1, 9999). Exit codes: 0 done, 2 usage,\n"
-    "         3 selection rejected, 4 the run failed. Messages go to standard\n"
-    "         output, what went wrong to standard error; --figures adds the\n"
-    "         run's record reads there.\n";
+    "         3 selection rejected, 4 the run failed, 5 return files written\n"
+    "         but their check found errors (see REVISIO.TXT in each return\n"
+    "         folder). Messages go to standard output, what went wrong to\n"
+    "         standard error; --figures adds the run's record reads there.\n";
 
 CommandLine ParseCommandLine(int argc, const char* const* argv, BatchArguments& arguments,
                              std::string& error) {

@@ -99,6 +99,7 @@ int RunBatch(const BatchArguments& arguments) {
                      outcome.returnFilesFailed);
         return kExitFailed;
     }
+    if (outcome.checkErrors > 0) return kExitCheckErrors;
     return kExitDone;
 }
 

@@ -3,7 +3,8 @@
 // types it (each field checked as the form checks it), then the form's own
 // check, without the confirmation. Windows are drawn on a headless screen; messages go to
 // standard output. Returns the process exit code: 0 done, 3 selection
-// rejected, 4 the run failed.
+// rejected, 4 the run failed, 5 return files written but their check found
+// errors (the counts are in the completion messages).
 #pragma once
 
 #include "app/batch_arguments.hpp"
@@ -14,6 +15,7 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitRejected = 3;
 inline constexpr int kExitFailed = 4;
+inline constexpr int kExitCheckErrors = 5;  // return files written, their check found errors
 
 // The forms must be loaded, with the presenter's values from "Vela.ini" in
 // form 2; the command line's contact values replace them there, as typing

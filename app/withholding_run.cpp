@@ -1,8 +1,11 @@
 #include "app/withholding_run.hpp"
 
 #include <array>
+#include <vector>
 
 #include "app/certificate.hpp"
+#include "app/filing_check_office.hpp"
+#include "app/filing_check_text.hpp"
 #include "app/listing.hpp"
 #include "app/office_identity.hpp"
 #include "app/records/record_areas.hpp"
@@ -102,6 +105,7 @@ class Run {
     RunOutcome outcome_;
     int outputsBegun_ = 0;
     int filesWritten_ = 0;
+    std::vector<std::string> writtenFiles_;  // host paths, for the check
     bool ownerEmitted_ = false;
     std::string currentPayee_;
     std::string returnFolder_;
@@ -134,6 +138,7 @@ RunOutcome Run::ProcessTerritories() {
 
         outputsBegun_ = 0;
         filesWritten_ = 0;
+        writtenFiles_.clear();
         territory_ = {};
         returnFolder_ = ReturnFolder(Session.rootDir, territoryNumber_, Year());
 
@@ -153,8 +158,14 @@ RunOutcome Run::ProcessTerritories() {
         }
         if (outputsBegun_ != 0) FinishTerritory();
         if (Selection.outputKind == "S" && filesWritten_ > 0) {
-            ShowRunMessage(Translate("INFORME : GENERATS ") + std::to_string(filesWritten_) +
-                           Translate(" FITXERS A ") + HostPath(returnFolder_));
+            // The files just written are checked before the clerk is told.
+            const FolderReview review = ReviewWrittenReturns(returnFolder_, writtenFiles_);
+            outcome_.checkErrors += review.counts.errors;
+            outcome_.checkWarnings += review.counts.warnings;
+            ShowRunMessage(
+                Translate("INFORME : GENERATS ") + std::to_string(filesWritten_) +
+                Translate(" FITXERS A ") + HostPath(returnFolder_) +
+                CheckCountsText(review.counts.errors, review.counts.warnings, review.reportPath));
         }
         outcome_.returnFilesWritten += filesWritten_;
         CloseWindow();
@@ -428,6 +439,7 @@ void Run::WriteDeclarantRecord() {
     data.totalWithheld = owner_.sums.Withheld();
     if (returnFile_.Finish(BuildDeclarantRecord(data))) {
         ++filesWritten_;
+        writtenFiles_.push_back(returnFile_.hostPath());
     } else {
         ReportFileFailure();
     }

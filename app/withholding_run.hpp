@@ -27,6 +27,9 @@ struct RunOutcome {
     int listingPages = 0;
     bool anyEmail = false;
     long recordReads = 0;  // keyed reads and steps through the record layer
+    // Findings of the check of the return files written, over all territories.
+    int checkErrors = 0;
+    int checkWarnings = 0;
 };
 
 // The output's side of the run: opens and closes the spool file, walks the

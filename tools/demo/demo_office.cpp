@@ -6,7 +6,7 @@
 
 #include "datenum/text_utils.hpp"
 #include "platform/code_page_850.hpp"
-#include "tools/demo/tax_numbers.hpp"
+#include "datenum/tax_numbers.hpp"
 
 namespace vela {
 

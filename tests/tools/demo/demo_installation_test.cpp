@@ -10,7 +10,7 @@
 #include "platform/code_page_850.hpp"
 #include "tests/support/temp_folder.hpp"
 #include "tools/demo/demo_arguments.hpp"
-#include "tools/demo/tax_numbers.hpp"
+#include "datenum/tax_numbers.hpp"
 #include "tools/demo/unload_file.hpp"
 
 namespace vela {

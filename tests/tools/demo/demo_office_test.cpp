@@ -9,7 +9,7 @@
 
 #include "app/records/record_layouts.hpp"
 #include "platform/code_page_850.hpp"
-#include "tools/demo/tax_numbers.hpp"
+#include "datenum/tax_numbers.hpp"
 #include "tools/demo/unload_file.hpp"
 
 namespace vela {

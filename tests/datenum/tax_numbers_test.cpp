@@ -1,4 +1,4 @@
-#include "tools/demo/tax_numbers.hpp"
+#include "datenum/tax_numbers.hpp"
 
 #include <gtest/gtest.h>
 
