@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "tests/support/temp_folder.hpp"
 
@@ -77,6 +78,41 @@ TEST_F(BatchRunE2e, ReturnFilesForEveryTerritoryWithWithholdings) {
     EXPECT_GT(files, 3);
     // The presenter typed on the command line is kept for the next run.
     EXPECT_NE(ReadFile(root() + "/Vela.ini").find("Nom=GARCIA LOPEZ ANNA"), std::string::npos);
+}
+
+// The demo office holds a case of every check: its data in this year's
+// run, its sample files in last year's folder.
+TEST_F(BatchRunE2e, TheDemoOfficeShowsEveryCheck) {
+    ASSERT_EQ(Batch("--kind S --closing 31.12.2025 --first 1 --last 9999 --contact-name \"GARCIA "
+                    "LOPEZ ANNA\" --contact-phone 933000000"),
+              5);
+    const auto codes = [](const std::string& report) {
+        std::set<std::string> found;
+        for (std::size_t at = 0; at < report.size(); at = report.find('\n', at) + 1) {
+            const std::string line = report.substr(at, report.find('\n', at) - at);
+            const std::size_t severity =
+                line.find(": E ") != std::string::npos ? line.find(": E ") : line.find(": W ");
+            if (severity == std::string::npos) continue;
+            const std::size_t code = severity + 4;
+            found.insert(line.substr(code, line.find(' ', code) - code));
+        }
+        return found;
+    };
+    std::set<std::string> run;
+    for (const char* folder : {"AEAT", "DFA", "TERR10"}) {
+        for (const std::string& code :
+             codes(ReadFile(root() + "/" + folder + "/190M2025.0A/REVISIO.TXT"))) {
+            run.insert(code);
+        }
+    }
+    EXPECT_EQ(run, (std::set<std::string>{"D1", "D2", "D6", "D9", "F5", "P1", "P3", "P4", "P7",
+                                          "P8", "P11", "P12", "P13", "P15"}));
+
+    ASSERT_EQ(Run(std::string(BIN_DIR) + "/check190 " + root() + "/AEAT/190M2024.0A > " +
+                  folder_->path() + "check.txt"),
+              2);
+    EXPECT_EQ(codes(ReadFile(folder_->path() + "check.txt")),
+              (std::set<std::string>{"D4", "D5", "D8", "F1", "F2", "F3", "F4", "P5", "P6"}));
 }
 
 TEST_F(BatchRunE2e, ListingAndCertificatesReachThePrintProgram) {

@@ -37,9 +37,8 @@ class Check190 : public ::testing::Test {
     void SetUp() override { fs::create_directories(returns()); }
     std::string returns() const { return folder_.path() + "AEAT/190M2025.0A/"; }
     int Run(const std::string& arguments, const std::string& program = "check190") {
-        const std::string command = std::string(BIN_DIR) + "/" + program + " " + arguments +
-                                    " > " + folder_.path() + "out.txt 2> " + folder_.path() +
-                                    "err.txt";
+        const std::string command = std::string(BIN_DIR) + "/" + program + " " + arguments + " > " +
+                                    folder_.path() + "out.txt 2> " + folder_.path() + "err.txt";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
