@@ -207,9 +207,14 @@ std::string OwnerDigitsOfReturnFile(const std::string& path) {
     return IsReturnFileName(name) ? name.substr(1) : std::string();
 }
 
-std::string CheckCountsText(int errors, int warnings, const std::string& reportPath) {
-    return Translate(Cp850(" - REVISIÓ: ")) + std::to_string(errors) + Translate(" ERRORS, ") +
-           std::to_string(warnings) + Translate(" AVISOS: VEGEU ") + reportPath;
+std::string CheckCountsText(int errors, int warnings, const std::string& reportPath,
+                            bool reportWritten) {
+    const std::string counts = Translate(Cp850(" - REVISIÓ: ")) + std::to_string(errors) +
+                               Translate(" ERRORS, ") + std::to_string(warnings);
+    if (!reportWritten) {
+        return counts + " - " + Translate("NO ES POT ESCRIURE EL FITXER ") + reportPath;
+    }
+    return counts + Translate(" AVISOS: VEGEU ") + reportPath;
 }
 
 }  // namespace vela

@@ -23,7 +23,9 @@ std::string FindingLine(const std::string& path, const Finding& finding,
 std::string OwnerDigitsOfReturnFile(const std::string& path);
 
 // The counts a completion message adds, translated:
-// " - REVISIÓ: 3 ERRORS, 12 AVISOS: VEGEU " + report path.
-std::string CheckCountsText(int errors, int warnings, const std::string& reportPath);
+// " - REVISIÓ: 3 ERRORS, 12 AVISOS: VEGEU " + report path, or, when the
+// report could not be written, the counts and that failure.
+std::string CheckCountsText(int errors, int warnings, const std::string& reportPath,
+                            bool reportWritten = true);
 
 }  // namespace vela

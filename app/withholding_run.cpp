@@ -162,10 +162,10 @@ RunOutcome Run::ProcessTerritories() {
             const FolderReview review = ReviewWrittenReturns(returnFolder_, writtenFiles_);
             outcome_.checkErrors += review.counts.errors;
             outcome_.checkWarnings += review.counts.warnings;
-            ShowRunMessage(
-                Translate("INFORME : GENERATS ") + std::to_string(filesWritten_) +
-                Translate(" FITXERS A ") + HostPath(returnFolder_) +
-                CheckCountsText(review.counts.errors, review.counts.warnings, review.reportPath));
+            ShowRunMessage(Translate("INFORME : GENERATS ") + std::to_string(filesWritten_) +
+                           Translate(" FITXERS A ") + HostPath(returnFolder_) +
+                           CheckCountsText(review.counts.errors, review.counts.warnings,
+                                           review.reportPath, review.reportWritten));
         }
         outcome_.returnFilesWritten += filesWritten_;
         CloseWindow();

@@ -94,6 +94,16 @@ TEST_F(FilingCheckFiles, ReviewWritesTheFindingsOfTheFolderAndNamesStaleFiles) {
     EXPECT_EQ(ReadFile(again.reportPath).find("F5"), std::string::npos);
 }
 
+TEST_F(FilingCheckFiles, AReportThatCannotBeWrittenIsSaidSo) {
+    WriteFile(folder_ + "P0001", ReturnWithoutPayeeTaxNumber());
+    // The report's name is taken by a folder.
+    fs::create_directories(folder_ + "REVISIO.TXT/x");
+    const FolderReview review = ReviewReturnFolder(folder_, {folder_ + "P0001"}, nullptr);
+    EXPECT_FALSE(review.reportWritten);
+    EXPECT_EQ(review.counts.errors, 1);
+    EXPECT_FALSE(testing::FileExists(folder_ + "REVISIO.TXT.tmp"));
+}
+
 TEST_F(FilingCheckFiles, TheCheckNeverChangesAReturnFile) {
     const std::string bytes = ReturnWithoutPayeeTaxNumber();
     WriteFile(folder_ + "P0001", bytes);
@@ -149,6 +159,8 @@ TEST_F(FilingCheckFiles, TextsFollowTheSessionsLanguage) {
               Cp850("NIF DEL PROPIETARIO CON EL CARÁCTER DE CONTROL ERRÓNEO: CORRIJA LA FICHA "
                     "DEL PROPIETARIO [12345678A] - PROPIETARIO 0042"));
     EXPECT_EQ(CheckCountsText(3, 12, "R"), Cp850(" - REVISIÓN: 3 ERRORES, 12 AVISOS: VEA R"));
+    EXPECT_EQ(CheckCountsText(3, 12, "R", false),
+              Cp850(" - REVISIÓN: 3 ERRORES, 12 - NO SE PUEDE ESCRIBIR EL FICHERO R"));
 
     // A payee's finding names the payee, with its code when known; control
     // characters of the file never reach the report line.
