@@ -204,7 +204,9 @@ void Checker::Add(int record, int position, Problem problem, std::string value) 
         finding.payeeTaxNumber = Trimmed(Text(r, 18, 9));
         finding.payeeName = Trimmed(Text(r, 36, 40));
         if (payees_) {
-            const auto it = payees_->find(std::string(Text(r, 18, 9)));
+            const std::string_view taxNumber = Text(r, 18, 9);
+            const auto it = payees_->find(AllBlank(taxNumber) ? PayeeNameKey(Text(r, 36, 40))
+                                                              : std::string(taxNumber));
             if (it != payees_->end()) finding.payeeCode = it->second.code;
         }
     }
@@ -542,6 +544,8 @@ std::vector<std::string> StaleReturnFiles(const std::vector<std::string>& presen
     std::sort(stale.begin(), stale.end());
     return stale;
 }
+
+std::string PayeeNameKey(std::string_view returnName) { return "name:" + std::string(returnName); }
 
 bool IsReturnFileName(std::string_view name) {
     return name.size() >= 2 && name[0] == 'P' && AllDigits(name.substr(1));

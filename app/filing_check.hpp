@@ -92,7 +92,11 @@ struct PayeeFacts {
     std::string code;             // 4 digits
     bool postalCodeGiven = true;  // the address line starts with a postal code
 };
+// Keyed by the 9 characters of the tax number as the return carries them;
+// a payee without a tax number by PayeeNameKey of its name as the return
+// carries it (40 characters).
 using PayeeDirectory = std::map<std::string, PayeeFacts>;
+std::string PayeeNameKey(std::string_view returnName);
 
 // Checks one return file. folderName is the name of the folder it lies in
 // ("190M2025.0A"), whose year the records must carry; empty when unknown.

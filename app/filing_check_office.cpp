@@ -2,6 +2,7 @@
 
 #include "app/records/record_areas.hpp"
 #include "app/return_records.hpp"
+#include "app/return_text.hpp"
 #include "platform/host_path.hpp"
 #include "records/record_file.hpp"
 
@@ -16,12 +17,15 @@ PayeeDirectory ReadPayeeDirectory() {
          StepRecord(Industri::kFileNumber, 1, status)) {
         std::string taxNumber = ReturnTaxNumber(Industri::payeeTaxId.Read(area));
         taxNumber.resize(9, ' ');
-        if (taxNumber.find_first_not_of(' ') == std::string::npos) continue;
         const std::string address = Industri::payeeAddress2.Read(area);
         PayeeFacts facts;
         facts.code = Industri::payeeCode.Digits(area);
         facts.postalCodeGiven = !address.empty() && address[0] >= '0' && address[0] <= '9';
-        payees.emplace(taxNumber, facts);
+        // Without a tax number the return shows the payee's own name (no
+        // registered identity is found for it).
+        const bool blank = taxNumber.find_first_not_of(' ') == std::string::npos;
+        payees.emplace(
+            blank ? PayeeNameKey(Normalise(Industri::payeeName.Read(area), 40)) : taxNumber, facts);
     }
     return payees;
 }

@@ -12,8 +12,9 @@
 
 namespace vela {
 
-// Every payee record with a tax number, by the 9 characters the return
-// carries; read through the open payee file.
+// Every payee record, by the 9 characters of its tax number that the return
+// carries, or by its name when it has none; read through the open payee
+// file.
 PayeeDirectory ReadPayeeDirectory();
 
 // Reviews one return folder of the run (installation path, as the run

@@ -243,6 +243,17 @@ TEST(FilingCheck, PayeeDirectoryNamesThePayeeAndTheDefaultProvince) {
     const auto places = Places(findings);
     EXPECT_EQ(places.count("3:76:P4"), 1u);
     EXPECT_EQ(places.count("2:76:P4"), 0u);
+    // A payee without a tax number is found by its name.
+    std::vector<std::string> records = SoundRecords();
+    records[1].replace(17, 9, "         ");
+    payees[PayeeNameKey(records[1].substr(35, 40))] = {"0009", true};
+    const auto blank = CheckReturnFile(Join(records), "190M2025.0A", &payees);
+    ASSERT_FALSE(blank.empty());
+    bool named = false;
+    for (const Finding& f : blank) {
+        if (f.code() == std::string("P1")) named = f.payeeCode == "0009";
+    }
+    EXPECT_TRUE(named);
     for (const Finding& f : findings) {
         if (f.code() != std::string("P4")) continue;
         EXPECT_EQ(f.severity(), 'W');
