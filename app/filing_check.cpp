@@ -20,7 +20,7 @@ struct ProblemInfo {
 };
 
 // In the order of Problem.
-constexpr std::array<ProblemInfo, 48> kProblems = {{
+constexpr std::array<ProblemInfo, 49> kProblems = {{
     {"F1", 'E'},  {"F1", 'E'},  {"F1", 'E'},  {"F2", 'E'},  {"F2", 'E'},  {"F2", 'E'},
     {"F2", 'E'},  {"F3", 'E'},  {"F4", 'E'},  {"F4", 'E'},  {"F4", 'E'},  {"F4", 'E'},
     {"F5", 'W'},  {"D1", 'E'},  {"D1", 'E'},  {"D1", 'E'},  {"D2", 'E'},  {"D4", 'E'},
@@ -29,8 +29,9 @@ constexpr std::array<ProblemInfo, 48> kProblems = {{
     {"P6", 'E'},  {"P6", 'E'},  {"P7", 'W'},  {"P7", 'W'},  {"P8", 'W'},  {"P8", 'W'},
     {"P11", 'E'}, {"P12", 'E'}, {"P12", 'W'}, {"P12", 'E'}, {"P12", 'E'}, {"P12", 'E'},
     {"P12", 'E'}, {"P12", 'E'}, {"P12", 'E'}, {"P12", 'E'}, {"P13", 'W'}, {"P15", 'W'},
+    {"X1", 'W'},
 }};
-static_assert(static_cast<std::size_t>(Problem::duplicatePayee) + 1 == kProblems.size());
+static_assert(static_cast<std::size_t>(Problem::listingTotals) + 1 == kProblems.size());
 
 struct Field {
     int start;

@@ -65,6 +65,7 @@ enum class Problem {
     mobility,
     children,
     duplicatePayee,
+    listingTotals,
 };
 
 // The check code ("F1", "P12", ...) and severity ('E' or 'W') of a problem.

@@ -146,6 +146,10 @@ std::string ProblemText(Problem problem) {
             return Translate(
                 Cp850("EL MATEIX PERCEPTOR DUES VEGADES AMB LA MATEIXA CLAU: DOS CODIS AMB EL "
                       "MATEIX NIF?"));
+        case Problem::listingTotals:
+            return Translate(
+                "TOTALS DEL LLISTAT DEL PROPIETARI DIFERENTS DEL REGISTRE DEL "
+                "DECLARANT: TORNEU A GENERAR EL FITXER O EL LLISTAT");
     }
     return {};
 }
@@ -159,6 +163,7 @@ bool ConcernsOwner(Problem problem) {
         case Problem::declarantTaxCheck:
         case Problem::declarantName:
         case Problem::staleFile:
+        case Problem::listingTotals:
             return true;
         default:
             return false;

@@ -1,7 +1,8 @@
 // libFuzzer target for the check of return files: any bytes given as a
 // return file are checked without a crash or a hang, and every finding
 // points into the file (a record that exists, a position 0-500) with a
-// known code and severity.
+// known code and severity; read as a listing, every owner block found has a
+// four-digit owner code.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string_view>
 
 #include "app/filing_check.hpp"
+#include "app/filing_check_listing.hpp"
 
 namespace {
 
@@ -31,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(f.position >= 0 && f.position <= 500);
         Check(f.severity() == 'E' || f.severity() == 'W');
         Check(std::string(f.code()).size() >= 2);
+    }
+    for (const vela::ListingOwnerTotals& owner : vela::ReadListingOwnerTotals(contents)) {
+        Check(owner.ownerDigits.size() == 4);
     }
     return 0;
 }

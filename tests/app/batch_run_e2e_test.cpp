@@ -113,6 +113,11 @@ TEST_F(BatchRunE2e, TheDemoOfficeShowsEveryCheck) {
               2);
     EXPECT_EQ(codes(ReadFile(folder_->path() + "check.txt")),
               (std::set<std::string>{"D4", "D5", "D8", "F1", "F2", "F3", "F4", "P5", "P6"}));
+    // With last year's listing at hand: X1 for owner 0002.
+    EXPECT_EQ(Run(std::string(BIN_DIR) + "/check190 --listing " + root() + "/LLISTAT2024.TXT " +
+                  root() + "/AEAT/190M2024.0A/P0002 > " + folder_->path() + "check.txt"),
+              2);
+    EXPECT_EQ(codes(ReadFile(folder_->path() + "check.txt")), (std::set<std::string>{"F1", "X1"}));
 }
 
 TEST_F(BatchRunE2e, ListingAndCertificatesReachThePrintProgram) {

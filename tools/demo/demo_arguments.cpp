@@ -23,7 +23,8 @@ const char* const kDemoUsage =
     "  --data DIR   the installation data to copy (LOCALE, FORMS, AJUDA)\n"
     "  --no-check-cases  leave out the two owners and ten payees whose faults\n"
     "               the check of return files reports, and the sample return\n"
-    "               files of AEAT/190M<year>.0A/P0003 and AEAT/190M<year-1>.0A/\n";
+    "               files of AEAT/190M<year>.0A/P0003, AEAT/190M<year-1>.0A/ and\n"
+    "               LLISTAT<year-1>.TXT\n";
 
 namespace {
 

@@ -267,7 +267,19 @@ bool WriteSampleReturns(const std::string& root, const DemoOptions& options, std
                                                    Cp850("Puig Solà Marta"), 2, 100000, 15000),
                                          edited},
                                         "\r\n");
-    return Write(previous / "P0004", handEdited, error);
+    if (!Write(previous / "P0004", handEdited, error)) return false;
+
+    // Last year's listing as the print program wrote it, taken before owner
+    // 0002's last payment was booked: its totals differ from the file's.
+    const std::string listing =
+        "FINQUES PLANA DE VIC\n\n"
+        "CODI N.I.F.            INDUSTRIAL                               EPI.         BASE      "
+        "RETENCI\xC3\x93\n" +
+        std::string(95, '-') + "\n" + "0001 ES" + payee +
+        "       PUIG FONT NURIA                          G01        900           135\n" +
+        std::string(68, ' ') + std::string(27, '-') + "\n" + "2    ES" + owner +
+        "       FONT RIERA ARNAU ....................... G01        900           135\n\n";
+    return Write(fs::path(root) / ("LLISTAT" + last + ".TXT"), listing, error);
 }
 
 }  // namespace vela

@@ -13,8 +13,9 @@
 //
 // Faults that the program never writes itself are shown in return files
 // written beside the office: last year's folder with an interrupted file,
-// a file whose line ends were changed, and a file edited by hand; and in
-// this year's folder the file of an owner who no longer withholds.
+// a file whose line ends were changed, and a file edited by hand, with last
+// year's listing taken before a payment was booked; and in this year's
+// folder the file of an owner who no longer withholds.
 #pragma once
 
 #include <string>
