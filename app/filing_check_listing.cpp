@@ -50,11 +50,24 @@ bool IsCategory(const std::string& token) {
     return token == "A00" || token == "G01" || token == "H04";
 }
 
-bool IsSeparator(std::string_view line) {
+// A line of dashes: the one that closes an owner's payees (indented to
+// the amounts) or the one under a page's headings (from the first column).
+bool IsDashes(std::string_view line) {
     const std::size_t first = line.find_first_not_of(' ');
-    return first != std::string_view::npos && first > 0 &&
+    return first != std::string_view::npos &&
            line.find_first_not_of('-', first) == std::string_view::npos &&
            line.size() - first >= 20;
+}
+bool IsSeparator(std::string_view line) { return IsDashes(line) && line[0] == ' '; }
+
+bool DotLeader(std::string_view line) {
+    for (const char* key : {" A00 ", " G01 ", " H04 "}) {
+        const std::size_t at = line.find(key);
+        if (at == std::string_view::npos) continue;
+        const std::size_t last = line.find_last_not_of(' ', at);
+        return last != std::string_view::npos && line[last] == '.';
+    }
+    return false;
 }
 
 std::vector<std::string> Tokens(std::string_view line) {
@@ -93,11 +106,20 @@ std::vector<ListingOwnerTotals> ReadListingOwnerTotals(std::string_view listing)
     }
     std::vector<ListingOwnerTotals> owners;
     for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-        if (!IsSeparator(lines[i])) continue;
+        if (!IsDashes(lines[i])) continue;
         const std::string_view first = lines[i + 1];
         std::size_t digits = 0;
         while (digits < first.size() && IsDigit(first[digits])) ++digits;
         if (digits == 0 || digits > 4 || (digits < first.size() && first[digits] != ' ')) continue;
+        // Under a page's headings an owner's totals, moved to the new page,
+        // are told from a payee's line (whose code has four digits) by the
+        // dots that lead from the owner's name to the first key, or by the
+        // indented line under it (another key, or the payments on account).
+        const bool indentedNext = i + 2 < lines.size() && !lines[i + 2].empty() &&
+                                  lines[i + 2][0] == ' ' && !IsDashes(lines[i + 2]);
+        if (!IsSeparator(lines[i]) && digits == 4 && !DotLeader(first) && !indentedNext) {
+            continue;
+        }
         ListingOwnerTotals totals;
         totals.ownerDigits = std::string(4 - digits, '0') + std::string(first.substr(0, digits));
         AddFigures(first.substr(digits), totals);

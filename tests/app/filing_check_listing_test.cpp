@@ -33,13 +33,36 @@ const char* const kListing =
     "2.293,89\n"
     "                                                                    "
     "---------------------------\n"
-    "42   ES12345678Z       PUIG*JOSEP ............................. G01      1.452-          "
+    // The owner's totals moved to a new page.
+    "FINQUES PLANA DE VIC                                                   PÀGINA    2\n"
+    "\n"
+    "CODI N.I.F.            INDUSTRIAL                               EPI.         BASE      "
+    "RETENCIÓ\n"
+    "----------------------------------------------------------------------------------\n"
+    "0042 ES12345678Z       PUIG*JOSEP ............................. G01      1.452-          "
     "217,8-\n"
     "                       INGRESSOS A COMPTE .....................\n"
     "                                                                    "
     "---------------------------\n"
     "                       TOTALS                                   G01    116.291,37     "
     "15.417,02\n";
+
+TEST(ListingTotals, AnOwnerWithoutDotsAfterItsNameAtTheTopOfAPage) {
+    const auto owners = ReadListingOwnerTotals(
+        "----------------------------------------------------------------------------------\n"
+        "1430 ESH74275710       COMUNITAT PROPIETARIS TRAV. DE LES CORTS A00     31.967,65      "
+        "3.068,00\n"
+        "                       INGRESSOS A COMPTE .....................\n"
+        "\n"
+        "----------------------------------------------------------------------------------\n"
+        "1811 ESZ4541490F       TORRENT GONÇALVES ÀNGELS                 A00     23.903,54      "
+        "1.819,55\n"
+        "                                                                    "
+        "---------------------------\n");
+    ASSERT_EQ(owners.size(), 1u);
+    EXPECT_EQ(owners[0].ownerDigits, "1430");
+    EXPECT_EQ(owners[0].base, 3196765);
+}
 
 TEST(ListingTotals, OwnerBlocksAreReadWithTheirKeysAndSigns) {
     const auto owners = ReadListingOwnerTotals(kListing);
