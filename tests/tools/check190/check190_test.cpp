@@ -77,8 +77,11 @@ TEST_F(Check190, AFolderMeansEveryReturnFileUnderIt) {
     EXPECT_EQ(Output().find("REVISIO"), std::string::npos);
     EXPECT_NE(Output().find("P0003:1:9: E D1 "), std::string::npos);
     EXPECT_EQ(Run("--help"), 0);
-    EXPECT_NE(Output().find("usage: check190 PATH..."), std::string::npos);
+    EXPECT_NE(Output().find("usage: check190 [--listing FILE] PATH..."), std::string::npos);
     EXPECT_EQ(Run(""), 3);
+    EXPECT_EQ(Run("--listing"), 3);
+    EXPECT_EQ(Run("--listing " + folder_.path() + "missing " + returns() + "P0001"), 3);
+    EXPECT_NE(Errors().find("missing cannot be read"), std::string::npos);
 }
 
 TEST_F(Check190, TextsInTheSessionsLanguage) {
