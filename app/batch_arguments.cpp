@@ -16,10 +16,11 @@ const char* const kCommandUsage =
     "         3 selection rejected, 4 the run failed (a record file that cannot\n"
     "         be opened or read, a return file or the spool file that cannot be\n"
     "         written, the print program missing or failing, another run that\n"
-    "         holds the return files or the session's spool file too long).\n"
-    "         Messages go to standard output, what went wrong to standard\n"
-    "         error; --figures adds the run's record reads and peak memory\n"
-    "         there.\n";
+    "         holds the return files or the session's spool file too long),\n"
+    "         5 return files written but their check found errors (see\n"
+    "         REVISIO.TXT in each return folder). Messages go to standard\n"
+    "         output, what went wrong to standard error; --figures adds the\n"
+    "         run's record reads and peak memory there.\n";
 
 CommandLine ParseCommandLine(int argc, const char* const* argv, BatchArguments& arguments,
                              std::string& error) {

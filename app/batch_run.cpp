@@ -115,6 +115,7 @@ int RunBatch(const BatchArguments& arguments) {
         std::fprintf(stderr, "KELD0190: the run failed\n");
         return kExitFailed;
     }
+    if (outcome.checkErrors > 0) return kExitCheckErrors;
     return kExitDone;
 }
 

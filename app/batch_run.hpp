@@ -6,7 +6,9 @@
 // exit code: 0 done, 3 selection rejected, 4 the run failed (a record file
 // that cannot be read, a return file, the spool file or the print program's
 // options that cannot be written, the print program missing or failing,
-// another run holding the return files or the spool file too long).
+// another run holding the return files or the spool file too long), 5
+// return files written but their check found errors (the counts are in the
+// completion messages).
 #pragma once
 
 #include "app/batch_arguments.hpp"
@@ -17,6 +19,7 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitRejected = 3;
 inline constexpr int kExitFailed = 4;
+inline constexpr int kExitCheckErrors = 5;  // return files written, their check found errors
 
 // The forms must be loaded, with the presenter's values from "Vela.ini" in
 // form 2; the command line's contact values replace them there, as typing

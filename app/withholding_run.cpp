@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/certificate.hpp"
+#include "app/filing_check_office.hpp"
+#include "app/filing_check_text.hpp"
 #include "app/listing.hpp"
 #include "app/office_identity.hpp"
 #include "app/print_program_call.hpp"
@@ -166,6 +168,7 @@ class Run {
     RunOutcome outcome_;
     int outputsBegun_ = 0;
     int filesWritten_ = 0;
+    std::vector<std::string> writtenFiles_;  // host paths, for the check
     bool ownerEmitted_ = false;
     std::string currentPayee_;
     std::string returnFolder_;
@@ -202,6 +205,7 @@ RunOutcome Run::ProcessTerritories() {
 
         outputsBegun_ = 0;
         filesWritten_ = 0;
+        writtenFiles_.clear();
         territory_ = {};
         returnFolder_ = ReturnFolder(Session.rootDir, territoryNumber_, Year());
         // Only one return-file run works at a time, so what an earlier run
@@ -226,8 +230,14 @@ RunOutcome Run::ProcessTerritories() {
         if (outputsBegun_ != 0) FinishTerritory();
         if (filesWritten_ > 0) SyncReturnFolder(returnFolder_);
         if (Selection.outputKind == "S" && filesWritten_ > 0) {
+            // The files just written are checked before the clerk is told.
+            const FolderReview review = ReviewWrittenReturns(returnFolder_, writtenFiles_);
+            outcome_.checkErrors += review.counts.errors;
+            outcome_.checkWarnings += review.counts.warnings;
             ShowRunMessage(Translate("INFORME : GENERATS ") + std::to_string(filesWritten_) +
-                           Translate(" FITXERS A ") + HostPath(returnFolder_));
+                           Translate(" FITXERS A ") + HostPath(returnFolder_) +
+                           CheckCountsText(review.counts.errors, review.counts.warnings,
+                                           review.reportPath, review.reportWritten));
         }
         outcome_.returnFilesWritten += filesWritten_;
         CloseWindow();
@@ -556,6 +566,7 @@ void Run::WriteDeclarantRecord() {
     data.totalWithheld = owner_.sums.Withheld();
     if (returnFile_.Finish(BuildDeclarantRecord(data))) {
         ++filesWritten_;
+        writtenFiles_.push_back(returnFile_.hostPath());
     } else {
         ReportFileFailure();
     }
@@ -660,6 +671,8 @@ bool RunWithholdings(RunOutcome& outcome) {
     outcome.mostPaymentsHeld = walked.mostPaymentsHeld;
     outcome.paymentBytesHeld = walked.paymentBytesHeld;
     outcome.stopped = walked.stopped;
+    outcome.checkErrors = walked.checkErrors;
+    outcome.checkWarnings = walked.checkWarnings;
     outcome.failures.insert(outcome.failures.end(), walked.failures.begin(), walked.failures.end());
     // An incomplete spool file is never handed on, nor left to be printed
     // later as if it were the whole report.

@@ -40,6 +40,9 @@ struct RunOutcome {
     // What went wrong, in plain words, in the order it happened; each was
     // shown as it happened (ShowRunFailure).
     std::vector<std::string> failures;
+    // Findings of the check of the return files written, over all territories.
+    int checkErrors = 0;
+    int checkWarnings = 0;
 };
 
 // The output's side of the run: takes the run's locks (for return files the

@@ -35,12 +35,20 @@ run() {
     local bin=$1 kind=$2 out=$3
     mkdir -p "$out"
     remove_returns
+    local status=0
     "$bin/vela-session" "$root" --session "$work/session" -- KELD0190 --batch --kind "$kind" \
         --closing 31.12.2025 --first "$first" --last "$last" \
-        --contact-name "GARCIA LOPEZ ANNA" --contact-phone 933000000 >"$out.messages.txt" 2>&1
+        --contact-name "GARCIA LOPEZ ANNA" --contact-phone 933000000 >"$out.messages.txt" 2>&1 ||
+        status=$?
+    # 5: return files written, and their check found faults of the office.
+    if [ "$status" -ne 0 ] && [ "$status" -ne 5 ]; then
+        echo "$kind with $bin: exit $status" >&2
+        cat "$out.messages.txt" >&2
+        exit 1
+    fi
     if [ "$kind" = S ]; then
         mkdir -p "$out/returns"
-        (cd "$root" && find . -mindepth 3 -maxdepth 3 -path './*/190M*/*' -type f \
+        (cd "$root" && find . -mindepth 3 -maxdepth 3 -path './*/190M*/P*' -type f \
             -exec cp --parents {} "$out/returns" \;)
     else
         cp "$work/session/rovodovo.tmp" "$out/rovodovo.tmp"

@@ -33,7 +33,9 @@ int Shell(const std::string& command) {
 std::map<std::string, std::string> ReturnFiles(const std::string& root) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file() && entry.path().parent_path().filename() == "190M2025.0A") {
+        // The check's report names the installation's own folders.
+        if (entry.is_regular_file() && entry.path().parent_path().filename() == "190M2025.0A" &&
+            entry.path().filename() != "REVISIO.TXT") {
             files[fs::relative(entry.path(), root).string()] = ReadFile(entry.path().string());
         }
     }
@@ -171,7 +173,7 @@ TEST_F(InteractiveRun, AClerksYearEndFromTheKeyboard) {
                     " --last 9999 --contact-name \"FERRER COLL JORDI\" --contact-phone 972101010"
                     " >" +
                     folder_.path() + "batch.txt 2>&1"),
-              0)
+              5)  // the demo office's faults, found by the check of the files
         << ReadFile(folder_.path() + "batch.txt");
     const auto keyboardFiles = ReturnFiles(root);
     const auto batchFiles = ReturnFiles(batchRoot);

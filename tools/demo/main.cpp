@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tools/demo/demo_arguments.hpp"
+#include "tools/demo/demo_check_cases.hpp"
 #include "tools/demo/demo_installation.hpp"
 #include "tools/demo/record_file_sink.hpp"
 
@@ -60,6 +61,11 @@ int main(int argc, char** argv) {
         }
     }
     if (!files.Close(error)) {
+        std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
+        return 1;
+    }
+    if (arguments->office.checkCases &&
+        !vela::WriteSampleReturns(arguments->root, arguments->office, error)) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;
     }
