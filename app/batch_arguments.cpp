@@ -20,7 +20,7 @@ const char* const kCommandUsage =
     "         5 return files written but their check found errors (see\n"
     "         REVISIO.TXT in each return folder). Messages go to standard\n"
     "         output, what went wrong to standard error; --figures adds the\n"
-    "         run's record reads there.\n";
+    "         run's record reads and peak memory there.\n";
 
 CommandLine ParseCommandLine(int argc, const char* const* argv, BatchArguments& arguments,
                              std::string& error) {

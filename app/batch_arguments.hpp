@@ -18,7 +18,7 @@ struct BatchArguments {
     std::string lastOwner;
     std::optional<std::string> contactName;
     std::optional<std::string> contactPhone;
-    bool figures = false;  // --figures: the run's record reads on standard error
+    bool figures = false;  // --figures: the run's reads and memory on standard error
 };
 
 enum class CommandLine { interactive, batch, help, error };

@@ -1,5 +1,7 @@
 #include "app/batch_run.hpp"
 
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <string>
 
@@ -18,6 +20,14 @@ namespace vela {
 namespace {
 
 using namespace program_forms;
+
+// The most memory the process has held resident, record files mapped into
+// it included.
+long PeakMemoryKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 int Reject(const std::string& reason) {
     std::fprintf(stderr, "KELD0190: selection rejected: %s\n", reason.c_str());
@@ -94,8 +104,12 @@ int RunBatch(const BatchArguments& arguments) {
 
     RunOutcome outcome;
     const bool done = RunWithholdings(outcome);
-    if (arguments.figures)
+    if (arguments.figures) {
         std::fprintf(stderr, "KELD0190: %ld record reads\n", outcome.recordReads);
+        std::fprintf(stderr, "KELD0190: peak memory %ld KB\n", PeakMemoryKb());
+        std::fprintf(stderr, "KELD0190: at most %zu payments of one owner held (%zu bytes)\n",
+                     outcome.mostPaymentsHeld, outcome.paymentBytesHeld);
+    }
     if (!done) {
         // Each failure has been said on standard error as it happened.
         std::fprintf(stderr, "KELD0190: the run failed\n");

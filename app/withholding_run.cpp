@@ -57,6 +57,16 @@ struct Pass {
 };
 constexpr std::array<Pass, 3> kPasses = {{{'L', 'A', "00"}, {'P', 'G', "01"}, {'I', 'H', "04"}}};
 
+// One payment of an owner that can count in the year (something withheld,
+// dated in the year up to the closing date), as the passes read it. Whether
+// it counts in the territory depends on its group, looked up in each pass.
+struct HeldPayment {
+    std::string group;  // paymentGroup
+    std::string payee;  // payeeCode
+    std::int32_t base;
+    std::int32_t withheld;
+};
+
 std::string Area(const RecordArea& area, std::size_t from, std::size_t length) {
     return std::string(area.data() + from, length);
 }
@@ -129,7 +139,12 @@ class Run {
     }
 
   private:
+    bool OwnerConcerned(const std::string& ownerCode);
     void ProcessOwner();
+    void ReadOwnerPayments(const std::string& ownerCode);
+    void LookUpGroup(const std::string& group);
+    void LookUpPayee(const std::string& payeeCode);
+    void AddPayment(const HeldPayment& payment);
     void ClearFamilyArea();
     void ClosePayee();
     void EmitPayee();
@@ -167,6 +182,8 @@ class Run {
     bool returnFileFailed_ = false;
     bool progressShown_ = false;
     ListingHeading heading_;
+    // The payments of the owner in hand, read once for its three passes.
+    std::vector<HeldPayment> payments_;
 };
 
 RunOutcome Run::ProcessTerritories() {
@@ -204,7 +221,8 @@ RunOutcome Run::ProcessTerritories() {
             Screen().Print(shown);
             PresentScreen();
             if (VPropiet::ownerState.Read(areas_.owner) == 0 &&
-                VPropiet::withholdingOwner.Read(areas_.owner) == "S") {
+                VPropiet::withholdingOwner.Read(areas_.owner) == "S" &&
+                OwnerConcerned(VPropiet::ownerCode.Read(areas_.owner))) {
                 ProcessOwner();
             }
             ownerStatus = Step(VPropiet::kFileNumber);
@@ -249,6 +267,8 @@ void Run::ProcessOwner() {
         status = Step(VCapPeri::kFileNumber);
     }
 
+    ReadOwnerPayments(ownerCode);
+
     if (Selection.outputKind != "R") outputsBegun_ = 0;
     ownerEmitted_ = false;
     returnFileFailed_ = false;
@@ -256,63 +276,112 @@ void Run::ProcessOwner() {
     for (const Pass& pass : kPasses) {
         pass_ = &pass;
         currentPayee_.clear();
-        VGrups::groupKey.Write(areas_.group, PackDigits("00000000"));
-        status = Find(VPagos::kFileNumber, 3, ownerCode, 1);
-        while (status == 0 && VPagos::paymentGroup.Read(areas_.payment).substr(0, 2) == ownerCode) {
-            const std::string paymentGroup = VPagos::paymentGroup.Read(areas_.payment);
-            if (VGrups::groupKey.Read(areas_.group) != paymentGroup) {
-                VGrups::groupKey.Write(areas_.group, paymentGroup);
-                VGrups::groupTerritory.Write(areas_.group, std::string(1, '\0'));
-                Find(VGrups::kFileNumber, 0, paymentGroup, 0);
+        // No group is loaded when a pass begins: its first payment always
+        // looks its group up, then every change of group does.
+        std::string loadedGroup;
+        for (const HeldPayment& payment : payments_) {
+            if (payment.group != loadedGroup) {
+                loadedGroup = payment.group;
+                LookUpGroup(payment.group);
             }
-            const bool counts = VPagos::paymentWithheld.Read(areas_.payment) != 0 &&
-                                CountsInYear(VPagos::paymentDate.Read(areas_.payment)) &&
-                                VGrups::groupTerritory.Read(areas_.group) == territoryCode_;
-            if (counts) {
-                const std::string payeeCode = VPagos::payeeCode.Read(areas_.payment);
-                if (payeeCode != currentPayee_) {
-                    ClosePayee();
-                    // A payee code without a payee record must not show the
-                    // previous payee's identity or family data: both areas
-                    // are cleared before the look-ups.
-                    for (const TextField& field :
-                         {Industri::payeeName, Industri::payeeAddress1, Industri::payeeAddress2,
-                          Industri::payeeAddress3, Industri::payeeEmail, Industri::payeeTaxId}) {
-                        field.Write(areas_.payee, "");
-                    }
-                    Industri::payeeKind.Write(areas_.payee, "I");
-                    Industri::payeeFlag.Write(areas_.payee, 0);
-                    if (payeeCode == kOfficeCode) {
-                        Industri::payeeKind.Write(areas_.payee, "P");
-                    } else {
-                        Find(Industri::kFileNumber, 0, payeeCode, 0);
-                        ClearFamilyArea();
-                        Find(UIndFami::kFileNumber, 0, payeeCode, 0);
-                        UFiscal::fiscalName.Write(areas_.fiscal,
-                                                  Industri::payeeName.Read(areas_.payee));
-                        Find(UFiscal::kFileNumber, 0, Industri::payeeTaxId.Read(areas_.payee), 0);
-                    }
-                    currentPayee_ = payeeCode;
-                }
-                const double base = VPagos::paymentBase.Read(areas_.payment);
-                const double withheld = VPagos::paymentWithheld.Read(areas_.payment);
-                const std::string kind = Industri::payeeKind.Read(areas_.payee);
-                if (kind == "L") {
-                    payee_.employeeBase += base;
-                    payee_.employeeWithheld += withheld;
-                } else if (kind == "P") {
-                    payee_.professionalBase += base;
-                    payee_.professionalWithheld += withheld;
-                } else {
-                    payee_.contractorBase += base;
-                    payee_.contractorWithheld += withheld;
-                }
+            if (VGrups::groupTerritory.Read(areas_.group) != territoryCode_) continue;
+            // Consecutive payments of one payee that count here make one
+            // payee of the pass (payments that do not count between them do
+            // not part them), looked up once.
+            if (payment.payee != currentPayee_) {
+                ClosePayee();
+                LookUpPayee(payment.payee);
+                currentPayee_ = payment.payee;
             }
-            status = Step(VPagos::kFileNumber);
+            AddPayment(payment);
         }
         ClosePayee();
     }
     if (ownerEmitted_) FinishOwner();
+}
+
+// An owner's payments can count in a territory only through a group of the
+// owner (a group record whose key begins with the owner code) that lies in
+// it, or, in a territory whose code is the byte 0, through a group without a
+// record (its look-up leaves that byte). An owner that none of them concerns
+// is not walked there.
+bool Run::OwnerConcerned(const std::string& ownerCode) {
+    if (territoryCode_ == std::string(1, '\0')) return true;
+    std::int16_t status = Find(VGrups::kFileNumber, 0, ownerCode, 1);
+    while (status == 0 && VGrups::groupKey.Read(areas_.group).substr(0, 2) == ownerCode) {
+        if (VGrups::groupTerritory.Read(areas_.group) == territoryCode_) return true;
+        status = Step(VGrups::kFileNumber);
+    }
+    return false;
+}
+
+// Reads the owner's payments once, along key 3 (owner, payee, date), and
+// holds those that can count in the year; the three passes run over them.
+void Run::ReadOwnerPayments(const std::string& ownerCode) {
+    payments_.clear();
+    std::int16_t status = Find(VPagos::kFileNumber, 3, ownerCode, 1);
+    while (status == 0 && VPagos::paymentGroup.Read(areas_.payment).substr(0, 2) == ownerCode) {
+        const std::int32_t withheld = VPagos::paymentWithheld.Read(areas_.payment);
+        if (withheld != 0 && CountsInYear(VPagos::paymentDate.Read(areas_.payment))) {
+            payments_.push_back({VPagos::paymentGroup.Read(areas_.payment),
+                                 VPagos::payeeCode.Read(areas_.payment),
+                                 VPagos::paymentBase.Read(areas_.payment), withheld});
+        }
+        status = Step(VPagos::kFileNumber);
+    }
+    if (payments_.size() > outcome_.mostPaymentsHeld) {
+        outcome_.mostPaymentsHeld = payments_.size();
+        outcome_.paymentBytesHeld = payments_.capacity() * sizeof(HeldPayment);
+    }
+}
+
+// A failed look-up leaves the territory byte 0, which matches no territory
+// of the table.
+void Run::LookUpGroup(const std::string& group) {
+    VGrups::groupKey.Write(areas_.group, group);
+    VGrups::groupTerritory.Write(areas_.group, std::string(1, '\0'));
+    Find(VGrups::kFileNumber, 0, group, 0);
+}
+
+// The payee's identity into the payee, family and tax identity areas. A
+// payee code without a payee record counts as a contractor under its own
+// (blank) name: it must not show the previous payee's identity or family
+// data, so both areas are cleared before the look-ups. The office (payee
+// 0000) is read from nowhere: ClosePayee gives it the office's identity.
+void Run::LookUpPayee(const std::string& payeeCode) {
+    for (const TextField& field :
+         {Industri::payeeName, Industri::payeeAddress1, Industri::payeeAddress2,
+          Industri::payeeAddress3, Industri::payeeEmail, Industri::payeeTaxId}) {
+        field.Write(areas_.payee, "");
+    }
+    Industri::payeeKind.Write(areas_.payee, "I");
+    Industri::payeeFlag.Write(areas_.payee, 0);
+    if (payeeCode == kOfficeCode) {
+        Industri::payeeKind.Write(areas_.payee, "P");
+        return;
+    }
+    Find(Industri::kFileNumber, 0, payeeCode, 0);
+    ClearFamilyArea();
+    Find(UIndFami::kFileNumber, 0, payeeCode, 0);
+    UFiscal::fiscalName.Write(areas_.fiscal, Industri::payeeName.Read(areas_.payee));
+    Find(UFiscal::kFileNumber, 0, Industri::payeeTaxId.Read(areas_.payee), 0);
+}
+
+// Adds the payment to the payee's sums by the payee's kind.
+void Run::AddPayment(const HeldPayment& payment) {
+    const double base = payment.base;
+    const double withheld = payment.withheld;
+    const std::string kind = Industri::payeeKind.Read(areas_.payee);
+    if (kind == "L") {
+        payee_.employeeBase += base;
+        payee_.employeeWithheld += withheld;
+    } else if (kind == "P") {
+        payee_.professionalBase += base;
+        payee_.professionalWithheld += withheld;
+    } else {
+        payee_.contractorBase += base;
+        payee_.contractorWithheld += withheld;
+    }
 }
 
 void Run::ClearFamilyArea() {
@@ -599,6 +668,8 @@ bool RunWithholdings(RunOutcome& outcome) {
     outcome.listingPages = walked.listingPages;
     outcome.anyEmail = walked.anyEmail;
     outcome.recordReads = walked.recordReads;
+    outcome.mostPaymentsHeld = walked.mostPaymentsHeld;
+    outcome.paymentBytesHeld = walked.paymentBytesHeld;
     outcome.stopped = walked.stopped;
     outcome.checkErrors = walked.checkErrors;
     outcome.checkWarnings = walked.checkWarnings;

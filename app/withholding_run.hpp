@@ -12,6 +12,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,6 +30,10 @@ struct RunOutcome {
     int listingPages = 0;
     bool anyEmail = false;
     long recordReads = 0;  // keyed reads and steps through the record layer
+    // The most payments of one owner held at once for its passes, and the
+    // memory they took.
+    std::size_t mostPaymentsHeld = 0;
+    std::size_t paymentBytesHeld = 0;
     // A record file could not be read: the walk stopped there, and what it
     // would have written after that point was not written.
     bool stopped = false;

@@ -1,7 +1,12 @@
 #include "env/translation.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <ctime>
+#include <functional>
+#include <unordered_map>
 
 #include "env/session.hpp"
 #include "platform/host_path.hpp"
@@ -65,6 +70,76 @@ std::string ReadWholeFile(const std::string& hostPath) {
     return contents;
 }
 
+// The wording of a record in the language, or the Catalan text itself for a
+// language other than the three.
+std::string Wording(const LanguageRecord& record, const std::string& text,
+                    const std::string& language) {
+    if (language == "SPA") return record[3];
+    if (language == "GLG") return record[1];
+    if (language == "OCI") return record[2];
+    return text;
+}
+
+bool operator==(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// What tells one state of the language file's contents from another.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    timespec changed{};
+
+    explicit FileStamp(const struct stat& info)
+        : device(info.st_dev),
+          inode(info.st_ino),
+          size(info.st_size),
+          modified(info.st_mtim),
+          changed(info.st_ctim) {}
+    FileStamp() = default;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// A file changed this recently may change again within the same tick of the
+// file system's clock (a second or two on some) without its stamp changing:
+// its contents are not kept for the next call. A file whose last change
+// (content or attributes) is older leaves a newer change time after any
+// change.
+constexpr time_t kSettleSeconds = 2;
+
+std::function<std::time_t()> clockForTesting;
+
+std::time_t Now() { return clockForTesting ? clockForTesting() : std::time(nullptr); }
+
+// The language file as last read, its records by Catalan text (the first
+// record of a text, as a read from the start finds it), kept while the
+// file's stamp stays the same.
+struct LanguageTable {
+    std::string hostPath;
+    FileStamp stamp;
+    bool settled = false;
+    std::unordered_map<std::string, LanguageRecord> records;
+};
+
+LanguageTable table;
+long fileReads = 0;
+
+const LanguageTable& CurrentTable(const std::string& hostPath, const struct stat& info) {
+    const FileStamp stamp(info);
+    if (table.settled && table.hostPath == hostPath && table.stamp == stamp) return table;
+    table.hostPath = hostPath;
+    table.stamp = stamp;
+    table.settled = info.st_ctim.tv_sec + kSettleSeconds < Now();
+    table.records.clear();
+    ++fileReads;
+    for (LanguageRecord& record : ReadLanguageRecords(ReadWholeFile(hostPath))) {
+        table.records.try_emplace(record[0], std::move(record));
+    }
+    return table;
+}
+
 }  // namespace
 
 void SetTranslationModule(const std::string& moduleName) { moduleSource = moduleName; }
@@ -85,16 +160,16 @@ std::string FindTranslation(std::string_view contents, const std::string& text,
     std::string result = text;
     WalkRecords(contents, [&](const LanguageRecord& record) {
         if (record[0] != text) return false;
-        if (language == "SPA") {
-            result = record[3];
-        } else if (language == "GLG") {
-            result = record[1];
-        } else if (language == "OCI") {
-            result = record[2];
-        }
+        result = Wording(record, text, language);
         return true;
     });
     return result;
+}
+
+long LanguageFileReads() { return fileReads; }
+
+void SetTranslationClockForTesting(std::function<std::time_t()> now) {
+    clockForTesting = std::move(now);
 }
 
 std::string Translate(const std::string& text) {
@@ -105,12 +180,22 @@ std::string Translate(const std::string& text) {
     if (moduleInUse.empty()) return text;
     const std::string hostPath =
         ResolveHostPath(Session.rootDir + "LOCALE\\" + moduleInUse + ".LNG");
-    // Opening for read and write creates a missing file, empty; an existing
-    // one is left as it is.
-    const int descriptor =
-        ::open(hostPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (descriptor >= 0) ::close(descriptor);
-    return FindTranslation(ReadWholeFile(hostPath), text, Session.language);
+    struct stat info;
+    if (::stat(hostPath.c_str(), &info) != 0) {
+        // Opening for read and write creates a missing file, empty.
+        const int descriptor =
+            ::open(hostPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+        if (descriptor >= 0) ::close(descriptor);
+        if (::stat(hostPath.c_str(), &info) != 0) return text;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        // A folder or a device gives no translations (ReadInputFile).
+        ++fileReads;
+        return FindTranslation(ReadWholeFile(hostPath), text, Session.language);
+    }
+    const LanguageTable& current = CurrentTable(hostPath, info);
+    const auto found = current.records.find(text);
+    return found == current.records.end() ? text : Wording(found->second, text, Session.language);
 }
 
 }  // namespace vela

@@ -13,12 +13,16 @@
 // ends at the next comma or line end. One record a line is the usual layout:
 //   " PROCESSANT "," PROCESSANDO "," PROCESSANT "," PROCESANDO "
 //
-// There is no cache: the file is opened, read up to the matching record and
-// closed on every call, so an office can correct a wording while programs
-// run. A missing file is created empty (and gives no translations).
+// An office can correct a wording while programs run: every call looks at
+// the file, and a file whose size, times or identity changed since it was
+// read is read again at once. An unchanged file is not read again: its
+// records are kept, by Catalan text, between calls. A missing file is
+// created empty (and gives no translations).
 #pragma once
 
 #include <array>
+#include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +48,14 @@ std::string FindTranslation(std::string_view contents, const std::string& text,
 // Galician-Portuguese, Aranese, Spanish.
 using LanguageRecord = std::array<std::string, 4>;
 std::vector<LanguageRecord> ReadLanguageRecords(std::string_view contents);
+
+// How many times Translate has read the language file. For tests.
+long LanguageFileReads();
+
+// The clock by which Translate judges whether the file has settled (a file
+// changed in the last two seconds is read again on every call); nullptr
+// puts the system clock back. For tests.
+void SetTranslationClockForTesting(std::function<std::time_t()> now);
 
 // Forgets the module name taken by Translate, as at the start of a run. For
 // tests.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <utility>
 
 #include "tests/support/temp_folder.hpp"
 
@@ -148,6 +149,40 @@ TEST_F(BatchRunE2e, ListingAndCertificatesReachThePrintProgram) {
     EXPECT_NE(Output().find("CORREUS DESATS A LA CARPETA"), std::string::npos) << Output();
     EXPECT_NE(ReadFile(folder_->path() + "session/ROVODOVO.INI").find("Correu=S"),
               std::string::npos);
+}
+
+// The number after prefix in text, -1 if there is none.
+long NumberAfter(const std::string& text, const std::string& prefix) {
+    const std::size_t at = text.find(prefix);
+    if (at == std::string::npos) return -1;
+    return std::strtol(text.c_str() + at + prefix.size(), nullptr, 10);
+}
+
+TEST_F(BatchRunE2e, FiguresGiveTheReadsAndThePeakMemory) {
+    ASSERT_EQ(Run(std::string(BIN_DIR) + "/recutil stat " + root() + "/DADES/VPagos.dat > " +
+                  folder_->path() + "stat.txt"),
+              0);
+    const long payments = NumberAfter(ReadFile(folder_->path() + "stat.txt"), "\nrecords ");
+    ASSERT_GT(payments, 1000);
+    // The return files' check finds the demo office's planted faults: 5.
+    for (const auto& [kind, exitCode] : {std::pair{"R", 0}, std::pair{"S", 5}}) {
+        ASSERT_EQ(Batch(std::string("--kind ") + kind +
+                        " --closing 31.12.2025 --first 1 --last 9999 --figures --contact-name "
+                        "\"GARCIA LOPEZ ANNA\" --contact-phone 933000000"),
+                  exitCode)
+            << Errors();
+        const std::string errors = Errors();
+        const long reads = NumberAfter(errors, "KELD0190: ");
+        // Every payment is read once for each territory of its owner's
+        // groups, whatever the number of territories: far fewer reads than
+        // three passes over every owner in every territory.
+        EXPECT_GT(reads, payments / 2) << errors;
+        EXPECT_LE(reads, 3 * payments) << errors;
+        EXPECT_GT(NumberAfter(errors, "KELD0190: peak memory "), 0) << errors;
+        const long held = NumberAfter(errors, "KELD0190: at most ");
+        EXPECT_GT(held, 0) << errors;
+        EXPECT_LT(held, payments) << errors;
+    }
 }
 
 TEST_F(BatchRunE2e, RejectedSelectionsSayWhy) {

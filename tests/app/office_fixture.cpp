@@ -58,8 +58,12 @@ void OfficeFixture::Add(std::int16_t fileNumber, const std::string& record) {
 }
 
 void OfficeFixture::Territory(int number, const std::string& name) {
+    TerritoryWithCode(static_cast<std::uint8_t>(TerritoryByte(number)[0]), name);
+}
+
+void OfficeFixture::TerritoryWithCode(std::uint8_t codeByte, const std::string& name) {
     std::string r = Blank(layout::UTerrito::kFileNumber);
-    layout::UTerrito::territoryCode.Write(r, TerritoryByte(number));
+    layout::UTerrito::territoryCode.Write(r, std::string(1, static_cast<char>(codeByte)));
     layout::UTerrito::territoryName.Write(r, name);
     Add(layout::UTerrito::kFileNumber, r);
 }

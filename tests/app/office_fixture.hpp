@@ -26,6 +26,8 @@ class OfficeFixture {
     ~OfficeFixture();
 
     void Territory(int number, const std::string& name);
+    // A territory whose code is a byte outside the table's encoding.
+    void TerritoryWithCode(std::uint8_t codeByte, const std::string& name);
     void Owner(const std::string& code, const std::string& name, const std::string& taxId,
                const std::string& withholding = "S", std::uint8_t state = 0);
     // Group n of an owner, in territory number territory.

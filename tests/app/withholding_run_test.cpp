@@ -1,6 +1,7 @@
 #include "app/withholding_run.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "app/selection.hpp"
 #include "datenum/calendar_dates.hpp"
@@ -155,6 +156,113 @@ TEST_F(WithholdingRunTest, AnEmployeeWithoutFamilyDataGetsNoneOfAnother) {
     // Birth year 0000, blank one-character fields, no spouse, zero amounts.
     EXPECT_EQ(At(records[2], 153, 170), "0000" + std::string(12, ' ') + "0 ");
     EXPECT_EQ(At(records[2], 171, 222), std::string(52, '0'));
+}
+
+TEST_F(WithholdingRunTest, PaymentsAreReadOnceForTheThreePassesAndOnlyWhereTheyCanCount) {
+    // Two more territories, neither holding a group of the owner.
+    office_.Territory(2, "ARABA");
+    office_.Territory(4, "BIZKAIA");
+    for (int day = 1; day <= 300; ++day) {
+        Pay("0010", "2025" + ZeroPad(1 + (day - 1) / 28, 2) + ZeroPad(1 + (day - 1) % 28, 2), 1000,
+            150);
+    }
+    Pay("0011", "20250310", 1000, 0);   // nothing withheld: not held
+    Pay("0012", "20240310", 1000, 10);  // another year: not held
+    office_.Open();
+    office_.Select("S", "20251231");
+    const RunOutcome outcome = ProcessTerritories();
+    EXPECT_EQ(outcome.returnFilesWritten, 1);
+    EXPECT_EQ(outcome.mostPaymentsHeld, 300u);
+    // The 302 payments are read once, in the one territory that concerns
+    // the owner; three passes in each of the three territories would read
+    // them nine times over.
+    EXPECT_GE(outcome.recordReads, 302);
+    EXPECT_LT(outcome.recordReads, 400);
+    const std::vector<std::string> records = Records(ReturnFile("AEAT", "0001"));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(At(records[1], 76, 107), "17G01 00000003000000000000045000");
+}
+
+TEST_F(WithholdingRunTest, APayeeSplitOverTwoTerritoriesIsOnePayeeInEach) {
+    office_.Territory(4, "BIZKAIA");
+    office_.Group("0001", 2, 4);
+    // In key order (payee, date) the payee's payments alternate between the
+    // groups: those of the other territory do not part a payee.
+    office_.Payment("0001", 1, "20250110", 1000, 150, "0010");
+    office_.Payment("0001", 2, "20250210", 2000, 300, "0010");
+    office_.Payment("0001", 1, "20250310", 4000, 600, "0010");
+    office_.Payment("0001", 2, "20250410", 8000, 1200, "0010");
+    office_.Payment("0001", 2, "20250110", 500, 5, "0012");
+    office_.Payment("0001", 1, "20250510", 16000, 2400, "0011");
+    office_.Open();
+    office_.Select("S", "20251231");
+    EXPECT_EQ(ProcessTerritories().returnFilesWritten, 2);
+
+    const std::vector<std::string> state = Records(ReturnFile("AEAT", "0001"));
+    ASSERT_EQ(state.size(), 3u);
+    EXPECT_EQ(At(state[0], 136, 144), "000000002");
+    EXPECT_EQ(At(state[1], 76, 107), "43A00 00000000160000000000002400");
+    EXPECT_EQ(At(state[2], 76, 107), "17G01 00000000050000000000000750");
+
+    const std::vector<std::string> foral = Records(ReturnFile("DFB", "0001"));
+    ASSERT_EQ(foral.size(), 3u);
+    EXPECT_EQ(At(foral[0], 136, 144), "000000002");
+    EXPECT_EQ(At(foral[1], 76, 107), "17G01 00000000100000000000001500");
+    EXPECT_EQ(At(foral[2], 76, 107), "08H04 00000000005000000000000005");
+}
+
+TEST_F(WithholdingRunTest, PaymentsOfAGroupWithoutRecordCountInATerritoryCodedZero) {
+    // A failed group look-up leaves the territory byte 0: a territory with
+    // that code takes such payments, so every owner is walked for it.
+    office_.TerritoryWithCode(0, "SENSE GRUP");
+    office_.Payment("0001", 3, "20250310", 1000, 150, "0010");
+    office_.Open();
+    office_.Select("R", "20251231");
+    ASSERT_TRUE(OpenSpool("PANTALLA"));
+    const RunOutcome outcome = ProcessTerritories();
+    CloseSpool();
+    EXPECT_EQ(outcome.listingPages, 1);
+    EXPECT_NE(office_.SpoolText().find(" 1 ,0010, 0 \r\n"), std::string::npos);
+}
+
+TEST_F(WithholdingRunTest, GroupZeroOfOwnerZeroIsLookedUpLikeAnyGroup) {
+    // The key of group 0000 of owner 0000 is four bytes 0x80: the first
+    // payment of every pass looks its group up even so, whatever group was
+    // read before (here the other territory's, for a period header).
+    office_.Territory(4, "BIZKAIA");
+    office_.Owner("0000", "OFICINA*PROPIA", "ESB12345674      ");
+    office_.Group("0000", 0, 1);
+    office_.Group("0000", 1, 4);
+    office_.Period("0000", 1, "20250331", 0, 100, 0);
+    office_.Payment("0000", 0, "20250310", 1000, 150, "0010");
+    office_.Open();
+    office_.Select("S", "20251231", "0000", "0000");
+    EXPECT_EQ(ProcessTerritories().returnFilesWritten, 1);
+    const std::vector<std::string> records = Records(ReturnFile("AEAT", "0000"));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(At(records[1], 76, 107), "17G01 00000000010000000000000150");
+    EXPECT_FALSE(testing::FileExists(office_.root() + "DFB/190M2025.0A/P0000"));
+}
+
+TEST_F(WithholdingRunTest, AFailedReadOfThePaymentsStopsTheRun) {
+    Pay("0010", "20250310", 1000, 150);
+    // The payment file is cut to its first two pages while open: the rest
+    // can no longer be read. The record manager gives up what it held for
+    // the failed read, so the run goes in a child process of its own.
+    EXPECT_EXIT(
+        {
+            office_.Open();
+            office_.Select("S", "20251231");
+            if (::truncate((office_.root() + "DADES/VPagos.dat").c_str(), 8192) != 0) _exit(9);
+            const RunOutcome outcome = ProcessTerritories();
+            const bool stopped = outcome.stopped && outcome.failures.size() == 1 &&
+                                 outcome.failures[0].find("VPagos") != std::string::npos;
+            const bool nothingWritten =
+                outcome.returnFilesWritten == 0 &&
+                !testing::FileExists(office_.root() + "AEAT/190M2025.0A/P0001");
+            _exit(stopped && nothingWritten ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(WithholdingRunTest, TheListingTotalsOwnersAndTerritories) {

@@ -1,9 +1,13 @@
 #include "env/translation.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <filesystem>
+
+#include <cstdio>
+#include <ctime>
 
 #include "env/session.hpp"
 #include "platform/code_page_850.hpp"
@@ -29,6 +33,7 @@ class TranslateTest : public ::testing::Test {
         SetTranslationModule("KELD0190");
     }
     void TearDown() override {
+        SetTranslationClockForTesting(nullptr);
         Session = saved_;
         ForgetTranslationModule();
         SetTranslationModule("");
@@ -88,6 +93,49 @@ TEST_F(TranslateTest, TheFileIsReadAgainOnEveryCall) {
     EXPECT_EQ(Translate("A"), "D");
     WriteFile(LanguageFile(), "A,B,C,E\r\n");
     EXPECT_EQ(Translate("A"), "E");
+}
+
+TEST_F(TranslateTest, AnUnchangedFileIsNotReadAgainButEveryChangeIsSeen) {
+    // An hour from now every file of the test has settled.
+    SetTranslationClockForTesting([] { return std::time(nullptr) + 3600; });
+    Session.language = "SPA";
+    WriteFile(LanguageFile(), "A,B,C,D\r\nX,Y,Z,W\r\n");
+    const long reads = LanguageFileReads();
+    EXPECT_EQ(Translate("A"), "D");
+    EXPECT_EQ(Translate("X"), "W");
+    EXPECT_EQ(Translate("Q"), "Q");
+    EXPECT_EQ(LanguageFileReads(), reads + 1);
+
+    // Another size.
+    WriteFile(LanguageFile(), "A,B,C,DD\r\n");
+    EXPECT_EQ(Translate("A"), "DD");
+    // The same size, another modification time.
+    WriteFile(LanguageFile(), "A,B,C,EE\r\n");
+    const timespec earlier[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, LanguageFile().c_str(), earlier, 0), 0);
+    EXPECT_EQ(Translate("A"), "EE");
+    // The same size, another file put in its place.
+    WriteFile(LanguageFile() + ".new", "A,B,C,FF\r\n");
+    ASSERT_EQ(std::rename((LanguageFile() + ".new").c_str(), LanguageFile().c_str()), 0);
+    EXPECT_EQ(Translate("A"), "FF");
+    // Removed: created again, empty.
+    std::remove(LanguageFile().c_str());
+    EXPECT_EQ(Translate("A"), "A");
+    EXPECT_TRUE(FileExists(LanguageFile()));
+    EXPECT_EQ(LanguageFileReads(), reads + 5);
+    EXPECT_EQ(Translate("A"), "A");
+    EXPECT_EQ(LanguageFileReads(), reads + 5);
+}
+
+TEST_F(TranslateTest, AFileChangedJustNowIsReadOnEveryCall) {
+    // Within the file system's clock tick a change may leave size and times
+    // as they were: until the file has settled it is read every time.
+    Session.language = "SPA";
+    WriteFile(LanguageFile(), "A,B,C,D\r\n");
+    const long reads = LanguageFileReads();
+    EXPECT_EQ(Translate("A"), "D");
+    EXPECT_EQ(Translate("A"), "D");
+    EXPECT_EQ(LanguageFileReads(), reads + 2);
 }
 
 TEST_F(TranslateTest, TheModuleNameIsTakenOnceForTheRun) {
