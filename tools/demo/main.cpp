@@ -4,9 +4,22 @@
 #include <string>
 #include <vector>
 
+#include "tools/demo/csv_file_sink.hpp"
 #include "tools/demo/demo_arguments.hpp"
 #include "tools/demo/demo_installation.hpp"
 #include "tools/demo/record_file_sink.hpp"
+
+namespace {
+
+// Hands every record to each of its targets.
+struct FanOutSink : vela::DemoRecordSink {
+    std::vector<vela::DemoRecordSink*> targets;
+    void Add(const vela::RecordFileInfo& file, std::string_view record) override {
+        for (vela::DemoRecordSink* target : targets) target->Add(file, record);
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::string error;
@@ -43,23 +56,24 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;
     }
-    if (arguments->noData) return 0;
-    vela::DemoCounts counts{};
-    if (arguments->unloadDir.empty()) {
-        counts = vela::GenerateDemoOffice(arguments->office, files);
-    } else {
-        // Both at once: every record goes to its file and its unload file.
-        std::error_code fsError;
-        std::filesystem::create_directories(arguments->unloadDir, fsError);
-        vela::UnloadFileSink unload(arguments->unloadDir);
-        vela::TeeSink both(files, unload);
-        counts = vela::GenerateDemoOffice(arguments->office, both);
-        if (!unload.Close(error)) {
-            std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
-            return 1;
-        }
+    // Every record goes to its file (unless the office loads its own), and to
+    // its unload and CSV files when asked: with --no-data, the CSV files are
+    // an office's spreadsheets to import.
+    if (arguments->noData && arguments->unloadDir.empty() && arguments->csvDir.empty()) return 0;
+    std::error_code fsError;
+    for (const std::string& folder : {arguments->unloadDir, arguments->csvDir}) {
+        if (!folder.empty()) std::filesystem::create_directories(folder, fsError);
     }
-    if (!files.Close(error)) {
+    vela::UnloadFileSink unload(arguments->unloadDir);
+    vela::CsvFileSink csv(arguments->csvDir);
+    FanOutSink sinks;
+    if (!arguments->noData) sinks.targets.push_back(&files);
+    if (!arguments->unloadDir.empty()) sinks.targets.push_back(&unload);
+    if (!arguments->csvDir.empty()) sinks.targets.push_back(&csv);
+    const vela::DemoCounts counts = vela::GenerateDemoOffice(arguments->office, sinks);
+    if ((!arguments->unloadDir.empty() && !unload.Close(error)) ||
+        (!arguments->csvDir.empty() && !csv.Close(error)) ||
+        (!arguments->noData && !files.Close(error))) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;
     }

@@ -13,6 +13,7 @@
 
 #include "env/ini_file.hpp"
 #include "env/session.hpp"
+#include "env/session_check.hpp"
 #include "platform/code_page_850.hpp"
 #include "platform/host_path.hpp"
 #include "tools/print_program/spool_document.hpp"
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
         return help ? 0 : 2;
     }
     vela::ReadSession();
+    if (const std::string missing = vela::MissingSession("ROVODOVO"); !missing.empty()) {
+        std::fprintf(stderr, "ROVODOVO: %s\n", missing.c_str());
+        return 1;
+    }
     const std::string spoolPath = vela::ResolveHostPath(vela::Session.tmpDir + "rovodovo.tmp");
     std::ifstream in(spoolPath, std::ios::binary);
     if (!in) {
