@@ -77,9 +77,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;
     }
+    // Where the records went: the record files, or only the CSV (or unload)
+    // files of an installation left empty.
+    const std::string& copies =
+        arguments->csvDir.empty() ? arguments->unloadDir : arguments->csvDir;
+    const char* extension = arguments->csvDir.empty() ? ".unl" : ".csv";
     for (std::size_t i = 0; i < counts.size(); ++i) {
-        std::printf("%-16s %9zu records\n", std::string(vela::kRecordFiles[i].path).c_str(),
-                    counts[i]);
+        const vela::RecordFileInfo& file = vela::kRecordFiles[i];
+        const std::string where =
+            arguments->noData
+                ? (std::filesystem::path(copies) / (std::string(file.name) + extension)).string()
+                : std::string(file.path);
+        std::printf("%-16s %9zu records\n", where.c_str(), counts[i]);
     }
     return 0;
 }

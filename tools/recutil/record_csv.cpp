@@ -308,8 +308,8 @@ std::optional<CsvRecordBuilder> CsvRecordBuilder::FromHeader(const RecordFileInf
                                                              const std::vector<std::string>& header,
                                                              std::string& error) {
     CsvRecordBuilder builder;
-    builder.file_ = &file;
     const std::vector<CsvColumn> all = CsvColumns(file);
+    builder.empty_ = EmptyRecord(file, all);
     for (std::size_t i = 0; i < header.size(); ++i) {
         const std::string_view name = TrimBlanks(header[i]);
         const auto column = std::find_if(all.begin(), all.end(),
@@ -340,7 +340,7 @@ bool CsvRecordBuilder::Build(const std::vector<std::string>& values, std::string
                 std::to_string(columns_.size()) + " columns";
         return false;
     }
-    record = EmptyRecord(*file_, CsvColumns(*file_));
+    record = empty_;
     std::vector<std::string> written(columns_.size());
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         std::string why;

@@ -68,8 +68,8 @@ class CsvRecordBuilder {
                std::string& error) const;
 
   private:
-    const RecordFileInfo* file_ = nullptr;
     std::vector<CsvColumn> columns_;  // in the order of the header
+    std::string empty_;               // the record before any value is written
 };
 
 }  // namespace vela::recutil
