@@ -18,7 +18,7 @@ using testing::FileExists;
 using testing::ReadFile;
 using testing::TempFolder;
 
-int Run(const std::string& command) {
+int RunCommand(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -45,17 +45,17 @@ TEST(KeptSession, ARunWithoutASessionFolderKeepsItsDocuments) {
     TempFolder folder;
     const std::string bin = BIN_DIR;
     const std::string root = folder / "root";
-    ASSERT_EQ(Run(bin + "/vela-demo " + root + " >/dev/null"), 0);
+    ASSERT_EQ(RunCommand(bin + "/vela-demo " + root + " >/dev/null"), 0);
     const std::string session = root + "/SESSIONS/clerk/";
     const std::string batch = "USER=clerk " + bin + "/vela-session " + root +
                               " --date 20260115 -- KELD0190 --batch --closing 31.12.2025 "
                               "--first 1 --last 9999 --kind ";
-    ASSERT_EQ(Run(batch + "R >/dev/null 2>&1"), 0);
+    ASSERT_EQ(RunCommand(batch + "R >/dev/null 2>&1"), 0);
     EXPECT_TRUE(FileExists(session + "Sessio.ini"));
     EXPECT_EQ(Containing(Documents(session + "ROVODOVO"), "RELACIÓ ANYAL DE RETENCIONS"), 1u);
 
     // The certificates of the next run in the same folder are kept too.
-    ASSERT_EQ(Run(batch + "C >/dev/null 2>&1"), 0);
+    ASSERT_EQ(RunCommand(batch + "C >/dev/null 2>&1"), 0);
     EXPECT_GT(Containing(Documents(session + "ROVODOVO"), "OPERACIONS SUBJECTES A RETENCIÓ"), 1u);
 }
 
