@@ -43,5 +43,10 @@ lang_option=()
 status=0
 build/bin/vela-session "$root" --session "$session" "${lang_option[@]}" -- KELD0190 || status=$?
 echo "KELD0190 ended with exit code $status; installation in $root"
-echo "Return files: $root/AEAT, $root/DFA, ... ; listings and certificates: $session/ROVODOVO/"
+folders=$(find "$root" -mindepth 2 -maxdepth 2 -type d -name '190M*.0A' | sort)
+if [ -n "$folders" ]; then
+    echo "Return files (one per owner; see the README before filing them):"
+    echo "$folders" | sed 's/^/    /'
+fi
+echo "Listings and certificates: $session/ROVODOVO/"
 exit "$status"
