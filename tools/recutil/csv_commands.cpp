@@ -111,7 +111,6 @@ int ImportCsv(const std::string& path, const std::string& csvPath, std::ostream&
     if (!in) return Fail(err, "cannot read " + csvPath);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
-    // Every value is checked before the file is touched.
     CsvReader reader(text);
     CsvRow row;
     std::string error;
@@ -121,40 +120,38 @@ int ImportCsv(const std::string& path, const std::string& csvPath, std::ostream&
     }
     const auto builder = CsvRecordBuilder::FromHeader(*info, row.values, error);
     if (!builder) return Fail(err, csvPath + ": line " + std::to_string(row.line) + ", " + error);
-    std::vector<std::string> records;
-    std::vector<std::size_t> lines;
-    while (reader.Next(row, error)) {
-        std::string record;
-        if (!builder->Build(row.values, record, error)) {
-            return Fail(err, csvPath + ": line " + std::to_string(row.line) + ", " + error +
-                                 "; nothing was imported");
-        }
-        records.push_back(std::move(record));
-        lines.push_back(row.line);
-    }
-    if (!error.empty()) return Fail(err, csvPath + ": " + error + "; nothing was imported");
 
+    // One transaction: the first bad value or refused record aborts it, and
+    // the file is left as it was.
     RecordFile file;
     int16_t status = file.Open(path);
     if (status != 0) return Fail(err, "cannot open " + path + ": " + StatusText(status));
     status = file.Call(kOpBeginTransaction);
     if (status != 0) return Fail(err, "cannot import into " + path + ": " + StatusText(status));
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        uint16_t length = static_cast<uint16_t>(records[i].size());
-        status = file.Call(kOpInsert, records[i].data(), &length);
+    auto abandon = [&](const std::string& why) {
+        file.Call(kOpAbortTransaction);
+        return Fail(err, csvPath + ": " + why + "; nothing was imported");
+    };
+    long imported = 0;
+    std::string record;
+    while (reader.Next(row, error)) {
+        if (!builder->Build(row.values, record, error))
+            return abandon("line " + std::to_string(row.line) + ", " + error);
+        uint16_t length = static_cast<uint16_t>(record.size());
+        status = file.Call(kOpInsert, record.data(), &length);
         if (status != 0) {
-            file.Call(kOpAbortTransaction);
-            return Fail(err, csvPath + ": line " + std::to_string(lines[i]) +
-                                 ": the record cannot be inserted: " + StatusText(status) +
-                                 "; nothing was imported");
+            return abandon("line " + std::to_string(row.line) +
+                           ": the record cannot be inserted: " + StatusText(status));
         }
+        ++imported;
     }
+    if (!error.empty()) return abandon(error);
     status = file.Call(kOpEndTransaction);
     if (status != 0) {
         return Fail(err, "cannot import into " + path + ": " + StatusText(status) +
                              "; nothing was imported");
     }
-    out << records.size() << " records imported\n";
+    out << imported << " records imported\n";
     return 0;
 }
 

@@ -12,8 +12,8 @@ namespace vela::recutil {
 int ExportCsv(const std::string& path, int keyNumber, std::ostream& out, std::ostream& err);
 
 // Inserts the records of the CSV file into the file at path, all or none:
-// every value is checked before the first insert, and the inserts are one
-// transaction. 0 on success (the count said on out); otherwise 1, with the
+// the inserts are one transaction, abandoned at the first bad value or
+// refused record. 0 on success (the count said on out); otherwise 1, with the
 // line and column of the first bad value on err, and the file unchanged.
 int ImportCsv(const std::string& path, const std::string& csvPath, std::ostream& out,
               std::ostream& err);
