@@ -20,6 +20,7 @@
 #include "ui/browse_list.hpp"
 #include "ui/form_file.hpp"
 #include "ui/pop_up_tools.hpp"
+#include "ui/small_screen_notice.hpp"
 
 int main(int argc, char** argv) {
     vela::BatchArguments arguments;
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     }
     vela::SetTranslationModule(vela::moduleName);
     vela::InstallPopUpTools();
+    vela::InstallSmallScreenNotice();
     vela::InstallBrowseLists();
     // A form description that cannot be read stops the program before it
     // takes the terminal, so the message stays readable in the shell.

@@ -1,5 +1,6 @@
 #include "platform/console.hpp"
 
+#include "platform/code_page_850.hpp"
 #include "platform/headless_console.hpp"
 
 namespace vela {
@@ -10,6 +11,11 @@ ScreenGrid& Grid() {
     return grid;
 }
 
+std::function<std::string()>& Notice() {
+    static std::function<std::string()> notice;
+    return notice;
+}
+
 std::unique_ptr<ConsoleBackend>& Backend() {
     static std::unique_ptr<ConsoleBackend> backend = std::make_unique<HeadlessConsole>();
     return backend;
@@ -17,13 +23,9 @@ std::unique_ptr<ConsoleBackend>& Backend() {
 
 }  // namespace
 
-ScreenGrid& Screen() {
-    return Grid();
-}
+ScreenGrid& Screen() { return Grid(); }
 
-ConsoleBackend& Console() {
-    return *Backend();
-}
+ConsoleBackend& Console() { return *Backend(); }
 
 void InstallConsole(std::unique_ptr<ConsoleBackend> backend) {
     if (!backend) backend = std::make_unique<HeadlessConsole>();
@@ -31,12 +33,15 @@ void InstallConsole(std::unique_ptr<ConsoleBackend> backend) {
     Grid().Resize(Backend()->Rows(), Backend()->Columns());
 }
 
-void PresentScreen() {
-    Console().Present(Screen());
-}
+void PresentScreen() { Console().Present(Screen()); }
 
-void Beep() {
-    Console().Beep();
+void Beep() { Console().Beep(); }
+
+void SetSmallScreenNotice(std::function<std::string()> notice) { Notice() = std::move(notice); }
+
+std::string SmallScreenNotice() {
+    if (Notice()) return Notice()();
+    return Cp850("CAL UN TERMINAL DE 80 COLUMNES PER 25 FILES COM A MÍNIM");
 }
 
 }  // namespace vela

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -106,5 +107,11 @@ void PresentScreen();
 
 // Sounds the console's bell.
 void Beep();
+
+// The notice a console shows instead of the screen while its terminal is
+// too small for it (CP850). It is asked for each time it is shown, so that
+// it comes in the session's language; without one set, a Catalan notice.
+void SetSmallScreenNotice(std::function<std::string()> notice);
+std::string SmallScreenNotice();
 
 }  // namespace vela

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test twice: once in a
-# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# normal build and once under AddressSanitizer and UndefinedBehaviorSanitizer;
+# in the normal build every unit-test binary also runs on its own, shuffled.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,16 @@ jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure
+
+# Each unit-test binary once more as one process, its tests shuffled: no test
+# may depend on what another left behind. VELA_TEST_SEED repeats an order.
+seed=${VELA_TEST_SEED:-$((RANDOM % 99999 + 1))}
+echo "Unit-test binaries in one process each, shuffled with seed $seed"
+for binary in build/bin/*_tests; do
+    case "$binary" in *e2e*) continue ;; esac
+    echo "== $binary --gtest_shuffle --gtest_random_seed=$seed"
+    "$binary" --gtest_shuffle --gtest_random_seed="$seed" --gtest_brief=1
+done
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELA_SANITIZE=ON >/dev/null
 cmake --build build-sanitize -j "$jobs"

@@ -323,6 +323,8 @@ void SetBrowseRecordSourceForTesting(BrowseRecordSource* source) { SourceSeam() 
 
 void BrowseList(std::int16_t list, std::int16_t& result) {
     result = -1;
+    // The list runs inside the field that F4 was pressed on.
+    const NestedKeyTable nested;
     // A copy: a hook or the filter form may not change the list under us.
     const BrowseListEntry spec = List(list);
     if (spec.filterForm != 0) {

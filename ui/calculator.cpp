@@ -4,7 +4,6 @@
 #include "platform/console.hpp"
 #include "ui/calculator_core.hpp"
 #include "ui/calculator_file.hpp"
-#include "ui/exit_keys_kept.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
 
@@ -70,8 +69,8 @@ void Open(const CalculatorState& state, const Box& box) {
 }  // namespace
 
 std::string Calculator() {
-    const ExitKeysKept kept;
-    SetExitKeys("e", "");
+    const NestedKeyTable nested;
+    SetExitKeys("+e", "");
     Style("+n");
     const CursorShape cursor = Screen().GetCursorShape();
     Screen().SetCursorShape(CursorShape::Hidden);
@@ -112,6 +111,7 @@ std::string Calculator() {
     SaveCalculatorState(state);
     Screen().SetCursorShape(cursor);
     Style("-");
+    SetExitKeys("-", "");
     return result;
 }
 

@@ -9,7 +9,6 @@
 #include "env/session.hpp"
 #include "platform/clock.hpp"
 #include "platform/console.hpp"
-#include "ui/exit_keys_kept.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
 
@@ -207,8 +206,8 @@ int MonthDays(int year, int month) {
 }
 
 std::string PickDate() {
-    const ExitKeysKept kept;
-    SetExitKeys("ea", "4d00,4b00,5000,4800,5100,4900,4700,4f00,2100,1b");
+    const NestedKeyTable nested;
+    SetExitKeys("+ea", "4d00,4b00,5000,4800,5100,4900,4700,4f00,2100,1b");
     Style("+n");
     const CursorShape cursor = Screen().GetCursorShape();
     Screen().SetCursorShape(CursorShape::Hidden);
@@ -238,6 +237,7 @@ std::string PickDate() {
     CloseWindow();
     Screen().SetCursorShape(cursor);
     Style("-");
+    SetExitKeys("-", "");
     return result;
 }
 

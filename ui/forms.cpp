@@ -269,6 +269,9 @@ void PaintFields(std::int16_t form) {
 void EditForm(std::int16_t formNumber, std::int16_t allowPrev, std::int16_t allowNext,
               std::int16_t& key) {
     Hooks();
+    // A form may run inside another one's field (a filter form, a form a
+    // hook opens): the field's exit keys and mask are kept for it.
+    const NestedKeyTable nested;
     const bool continuation = formNumber < 0;
     const auto form = static_cast<std::int16_t>(std::abs(formNumber));
     FormEntry& entry = Form(form);

@@ -188,13 +188,13 @@ void WaitEvent(std::int16_t& key, std::int16_t& button, std::int16_t& row, std::
 }
 
 void FlushKeys() {
+    pendingKeys.clear();
     Console().FlushInput();
 }
 
 std::int16_t ParseKeyCode(const std::string& hex) {
     std::size_t i = 0;
-    while (i < hex.size() && hex[i] == ' ')
-        ++i;
+    while (i < hex.size() && hex[i] == ' ') ++i;
     unsigned value = 0;
     for (; i < hex.size(); ++i) {
         const char c = hex[i];
@@ -282,8 +282,26 @@ void SetExitKeys(const std::string& operations, const std::string& keyList) {
     }
 }
 
-void SetFieldChoices(const std::string& text) {
-    fieldChoices = text;
+void SetFieldChoices(const std::string& text) { fieldChoices = text; }
+
+NestedKeyTable::NestedKeyTable()
+    : keys_(exitKeys),
+      results_(exitResults),
+      slotUsed_(saveSlot.used),
+      slotKeys_(saveSlot.keys),
+      slotResults_(saveSlot.results),
+      mask_(maskChar),
+      choices_(fieldChoices) {
+    saveSlot = {};
+    maskChar = 0;
+}
+
+NestedKeyTable::~NestedKeyTable() {
+    exitKeys = keys_;
+    exitResults = results_;
+    saveSlot = {slotUsed_, slotKeys_, slotResults_};
+    maskChar = mask_;
+    fieldChoices = choices_;
 }
 
 void ResetKeyboard() {
@@ -298,11 +316,7 @@ void ResetKeyboard() {
     calendar = {};
 }
 
-void SetCalculatorTool(PopUpTool tool) {
-    calculator.tool = std::move(tool);
-}
-void SetCalendarTool(PopUpTool tool) {
-    calendar.tool = std::move(tool);
-}
+void SetCalculatorTool(PopUpTool tool) { calculator.tool = std::move(tool); }
+void SetCalendarTool(PopUpTool tool) { calendar.tool = std::move(tool); }
 
 }  // namespace vela

@@ -61,7 +61,9 @@ void WaitKey(std::int16_t& key);
 // column. The field editor needs the click's position unfolded.
 void WaitEvent(std::int16_t& key, std::int16_t& button, std::int16_t& row, std::int16_t& column);
 
-// Discards everything waiting in the console's input.
+// Discards everything waiting in the console's input, and the keys a
+// pop-up tool left queued to be typed: whoever clears the keyboard before a
+// message wants the message to wait for a key pressed after it appeared.
 void FlushKeys();
 
 // Letters of operations, in order: "E" empties the table, "A" adds the
@@ -76,6 +78,31 @@ int ExitKeyIndex(std::int16_t code);
 std::int16_t ExitResult(int index);
 
 void SetFieldChoices(const std::string& text);
+
+// Held by every nested user of the exit-key table - a form, a browse list,
+// the calendar, the calculator - for as long as it runs. It keeps the
+// table, the one-level save slot, the mask switch and the field's choice
+// list as it found them, gives the nested user a free save slot and no
+// mask, and puts everything back when it ends. The slot holds one level
+// only: a list, a filter form or a pop-up tool opened while the form engine
+// holds the slot for a field would otherwise restore the wrong table, and
+// the field would come back without its exit keys or its mask.
+class NestedKeyTable {
+  public:
+    NestedKeyTable();
+    ~NestedKeyTable();
+    NestedKeyTable(const NestedKeyTable&) = delete;
+    NestedKeyTable& operator=(const NestedKeyTable&) = delete;
+
+  private:
+    std::string keys_;
+    std::string results_;
+    bool slotUsed_;
+    std::string slotKeys_;
+    std::string slotResults_;
+    std::int16_t mask_;
+    std::string choices_;
+};
 
 // The pop-up tools behind the hot keys Alt+X (calculator) and Alt+C
 // (calendar). A tool returns the text to type into the current field. No

@@ -14,6 +14,7 @@
 #include "platform/environment.hpp"
 #include "platform/process.hpp"
 #include "platform/terminal/desktop_clipboard.hpp"
+#include "platform/terminal/size_notice.hpp"
 #include "platform/terminal/terminfo.hpp"
 #include "platform/terminal/tty.hpp"
 
@@ -40,8 +41,7 @@ std::string Base64(std::string_view bytes) {
         const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
                            static_cast<unsigned char>(bytes[i + 1]) << 8 |
                            static_cast<unsigned char>(bytes[i + 2]);
-        for (int shift : {18, 12, 6, 0})
-            out += kDigits[(v >> shift) & 63];
+        for (int shift : {18, 12, 6, 0}) out += kDigits[(v >> shift) & 63];
     }
     if (i < bytes.size()) {
         unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
@@ -73,6 +73,8 @@ std::unique_ptr<TerminalConsole> TerminalConsole::Open(std::string& error) {
     std::unique_ptr<TerminalConsole> console(new TerminalConsole());
     console->rows_ = std::min(rows, kMostRowsOrColumns);
     console->columns_ = std::min(columns, kMostRowsOrColumns);
+    console->terminalRows_ = rows;
+    console->terminalColumns_ = columns;
     const TerminalDescription description = LoadTerminalDescription(TtyFd());
     console->bell_ = description.bellSequence;
     for (const auto& key : description.keys) {
@@ -86,9 +88,7 @@ std::unique_ptr<TerminalConsole> TerminalConsole::Open(std::string& error) {
     return console;
 }
 
-TerminalConsole::~TerminalConsole() {
-    LeaveProgramMode();
-}
+TerminalConsole::~TerminalConsole() { LeaveProgramMode(); }
 
 void TerminalConsole::ProbeKeyboard() {
     TtyWrite("\x1b[?u\x1b[c");
@@ -112,14 +112,14 @@ void TerminalConsole::Pump(int waitMs, std::vector<InputEvent>* replies) {
     const int expiry = input_.TimeUntilExpiry(NowMs());
     if (expiry >= 0 && (waitMs < 0 || expiry < waitMs)) waitMs = expiry;
     const int ready = ::poll(fds, 2, waitMs);
-    if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
-        const TtySignals signals = TakeTtySignals();
-        if (signals.resized) Resized();
-        if (signals.continued) {
-            renderer_.Invalidate();
-            mouseOn_ = false;
+    if (ready > 0 && (fds[1].revents & POLLIN) != 0 && TakeSignals()) {
+        if (TooSmall()) {
+            // What was typed is read (and thrown away) while waiting.
+            WaitForRoom();
             Present(Screen());
+            return;
         }
+        Present(Screen());
     }
     if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) {
         char buffer[4096];
@@ -143,18 +143,66 @@ void TerminalConsole::TerminalGone() {
     std::_Exit(128 + SIGHUP);
 }
 
+bool TerminalConsole::TakeSignals() {
+    const TtySignals signals = TakeTtySignals();
+    if (signals.resized) Resized();
+    if (signals.continued) {
+        renderer_.Invalidate();
+        mouseOn_ = false;
+    }
+    return signals.resized || signals.continued;
+}
+
 void TerminalConsole::Resized() {
     int rows = 0;
     int columns = 0;
     if (!TtySize(rows, columns)) return;
-    rows_ = std::clamp(rows, 1, kMostRowsOrColumns);
-    columns_ = std::clamp(columns, 1, kMostRowsOrColumns);
-    Screen().Resize(rows_, columns_);
+    terminalRows_ = rows;
+    terminalColumns_ = columns;
     renderer_.Invalidate();
-    Present(Screen());
+    // Too small, the grid keeps its size and contents for when the
+    // terminal grows again.
+    if (TooSmall()) return;
+    rows = std::min(rows, kMostRowsOrColumns);
+    columns = std::min(columns, kMostRowsOrColumns);
+    if (rows == rows_ && columns == columns_) return;
+    rows_ = rows;
+    columns_ = columns;
+    Screen().Resize(rows_, columns_);
     ConsoleEvent event;
     event.type = ConsoleEvent::Type::Resize;
     input_.Push(event);
+}
+
+void TerminalConsole::WaitForRoom() {
+    bool shown = false;
+    while (TooSmall()) {
+        if (!shown) {
+            TtyWrite(SizeNoticeBytes(SmallScreenNotice(), terminalRows_, terminalColumns_));
+            shown = true;
+        }
+        pollfd fds[2] = {{TtyFd(), POLLIN, 0}, {TtyWakeFd(), POLLIN, 0}};
+        if (::poll(fds, 2, -1) <= 0) continue;
+        if ((fds[1].revents & POLLIN) != 0 && TakeSignals()) shown = false;
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0) DiscardTyped();
+    }
+    // Whatever is already there was typed before the screen came back.
+    pollfd typed = {TtyFd(), POLLIN, 0};
+    while (::poll(&typed, 1, 0) > 0 && (typed.revents & POLLIN) != 0) DiscardTyped();
+    input_.Flush();
+    renderer_.Invalidate();
+}
+
+void TerminalConsole::DiscardTyped() {
+    char buffer[4096];
+    const ssize_t n = ::read(TtyFd(), buffer, sizeof buffer);
+    if (n > 0) {
+        // Decoded, so that the modifier keys held stay known, then dropped.
+        input_.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), NowMs());
+        input_.Flush();
+    } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+        TerminalGone();
+    }
 }
 
 void TerminalConsole::ApplyMouse() {
@@ -176,6 +224,11 @@ bool TerminalConsole::NextEvent(ConsoleEvent& event, int timeoutMs) {
 }
 
 void TerminalConsole::Present(const ScreenGrid& grid) {
+    // A size change not yet taken up by a key read: the program may be
+    // drawing for a long while without reading keys.
+    pollfd wake = {TtyWakeFd(), POLLIN, 0};
+    if (::poll(&wake, 1, 0) > 0) TakeSignals();
+    if (TooSmall()) WaitForRoom();
     std::string frame = renderer_.Frame(grid);
     if (frame.empty()) return;
     if (frameTitles_) frame += "\x1b]2;frame " + std::to_string(++frames_) + "\x07";
@@ -187,9 +240,7 @@ void TerminalConsole::FlushInput() {
     input_.Flush();
 }
 
-void TerminalConsole::Beep() {
-    TtyWrite(bell_);
-}
+void TerminalConsole::Beep() { TtyWrite(bell_); }
 
 void TerminalConsole::SetClipboard(const std::string& cp850) {
     clipboard_ = cp850;
@@ -198,9 +249,7 @@ void TerminalConsole::SetClipboard(const std::string& cp850) {
     TtyWrite("\x1b]52;c;" + Base64(Utf8FromCp850(cp850)) + "\x07");
 }
 
-std::string TerminalConsole::Clipboard() {
-    return clipboard_;
-}
+std::string TerminalConsole::Clipboard() { return clipboard_; }
 
 void TerminalConsole::Suspend() {
     mouseOn_ = false;
@@ -210,6 +259,8 @@ void TerminalConsole::Suspend() {
 void TerminalConsole::Resume(const ScreenGrid& grid) {
     EnterProgramMode();
     input_.Reset();
+    // The terminal may have changed size while the child program had it.
+    Resized();
     renderer_.Invalidate();
     Present(grid);
 }

@@ -8,6 +8,13 @@
 // program waits for a key with the mouse in use. With VELA_FRAME_TITLE set
 // in the environment every frame drawn is announced in the terminal's title
 // ("frame N"), so that tests can wait for the screen instead of sleeping.
+//
+// A terminal made smaller than 80 x 25 while the program runs shows only a
+// notice naming the size needed (SmallScreenNotice), and the program waits
+// there - whether it was drawing or reading a key - with the screen grid
+// kept as it was; what is typed meanwhile is thrown away. Once the terminal
+// is large enough again the whole screen is drawn anew and the program
+// carries on.
 #pragma once
 
 #include <memory>
@@ -59,11 +66,22 @@ class TerminalConsole : public ConsoleBackend {
     void Pump(int waitMs, std::vector<InputEvent>* replies);
     void ProbeKeyboard();
     void ApplyMouse();
+    // Takes the signals' wake-ups; true when the screen must be drawn anew.
+    bool TakeSignals();
+    // The terminal's size now; the grid follows it while it is large enough.
     void Resized();
+    bool TooSmall() const { return terminalRows_ < kLeastRows || terminalColumns_ < kLeastColumns; }
+    // Shows the notice and throws input away until the terminal is large
+    // enough again.
+    void WaitForRoom();
+    // Reads what the terminal sent and throws it away.
+    void DiscardTyped();
     [[noreturn]] void TerminalGone();
 
     int rows_ = kLeastRows;
     int columns_ = kLeastColumns;
+    int terminalRows_ = kLeastRows;
+    int terminalColumns_ = kLeastColumns;
     TerminalInput input_;
     Renderer renderer_;
     bool mouseWanted_ = false;

@@ -33,10 +33,14 @@ class Keld0190EndToEnd : public ::testing::Test {
     }
     void SetUp() override {
         if (!TmuxTerminal::Available()) GTEST_SKIP() << "tmux is not installed";
+        Start("CAT");
+        ASSERT_TRUE(terminal_->WaitForText("Del propietari : 1")) << Dump();
+    }
+    void Start(const std::string& language) {
+        terminal_.reset();
         terminal_ = std::make_unique<TmuxTerminal>(std::vector<std::string>{
             std::string(BIN_DIR) + "/vela-session", folder_->path() + "root", "--date", "20260115",
-            "--session", session_.path(), "--", "KELD0190"});
-        ASSERT_TRUE(terminal_->WaitForText("Del propietari : 1")) << Dump();
+            "--lang", language, "--session", session_.path(), "--", "KELD0190"});
     }
 
     std::string Dump() {
@@ -87,6 +91,60 @@ TEST_F(Keld0190EndToEnd, AltCAndAltXTypeTheirResultsIntoTheField) {
     terminal_->SendText("12");
     terminal_->SendText("F");
     EXPECT_TRUE(RowHas(9, "Del propietari : 1200")) << Dump();
+}
+
+TEST_F(Keld0190EndToEnd, EscInTheOwnerFilterLeavesTheFieldWithItsOwnKeys) {
+    terminal_->SendKey("Down");
+    terminal_->SendKey("Down");
+    terminal_->SendKey("F4");
+    ASSERT_TRUE(terminal_->WaitForText("Nom del propietari :")) << Dump();
+    terminal_->SendKey("Escape");
+    ASSERT_TRUE(terminal_->WaitFor([&] {
+        return Dump().find("Nom del propietari") == std::string::npos;
+    })) << Dump();
+    // F3 is none of the selection form's keys: it does nothing, and the
+    // owner field goes on being edited.
+    terminal_->SendKey("F3");
+    terminal_->SendText("7");
+    EXPECT_TRUE(RowHas(9, "Del propietari : 7")) << Dump();
+    const std::string screen = Dump();
+    EXPECT_EQ(screen.find("PRESENTADOR"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("PROCESSANT"), std::string::npos) << screen;
+    // Enter stores it and goes on to the last owner.
+    terminal_->SendKey("Enter");
+    terminal_->SendText("8");
+    EXPECT_TRUE(RowHas(11, "Al propietari : 8")) << Dump();
+}
+
+TEST_F(Keld0190EndToEnd, ATerminalMadeTooSmallWaitsInTheSessionsLanguage) {
+    Start("SPA");
+    ASSERT_TRUE(terminal_->WaitForText("Del propietario : 1")) << Dump();
+    // The owner list open over the selection form.
+    terminal_->SendKey("Down");
+    terminal_->SendKey("Down");
+    terminal_->SendKey("F4");
+    ASSERT_TRUE(terminal_->WaitForText("Nombre de propietario :")) << Dump();
+    terminal_->SendText("garc");
+    terminal_->SendKey("Enter");
+    ASSERT_TRUE(RowHas(6, "0009  GARCIA CORT")) << Dump();
+    const auto before = terminal_->ScreenWithColours();
+    const std::string cursor = terminal_->Cursor();
+
+    terminal_->Resize(20, 60);
+    ASSERT_TRUE(terminal_->WaitForText("SE NECESITA UN TERMINAL DE 80 COLUMNAS POR 25 FILAS"))
+        << Dump();
+    // Not acted on: Esc would close the list, Enter choose an owner.
+    terminal_->SendKey("Escape");
+    terminal_->SendKey("Down");
+    terminal_->SendKey("Enter");
+
+    terminal_->Resize(25, 80);
+    EXPECT_TRUE(terminal_->WaitFor([&] { return terminal_->ScreenWithColours() == before; }))
+        << Dump();
+    EXPECT_EQ(terminal_->Cursor(), cursor);
+    // The list carries on where it stood: Enter chooses the first owner.
+    terminal_->SendKey("Enter");
+    EXPECT_TRUE(RowHas(9, "Del propietario : 0009")) << Dump();
 }
 
 }  // namespace

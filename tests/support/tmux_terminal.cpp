@@ -27,9 +27,7 @@ std::string ShellQuote(const std::string& text) {
 
 }  // namespace
 
-bool TmuxTerminal::Available() {
-    return RunPiped({"tmux", "-V"}, "", nullptr) == 0;
-}
+bool TmuxTerminal::Available() { return RunPiped({"tmux", "-V"}, "", nullptr) == 0; }
 
 TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
                            const std::vector<std::pair<std::string, std::string>>& environment,
@@ -45,8 +43,7 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
     // A shell runs the program and writes down its exit status: tmux's own
     // record of it is not always there when the pane closes.
     std::string shellCommand;
-    for (const auto& part : command)
-        shellCommand += ShellQuote(part) + " ";
+    for (const auto& part : command) shellCommand += ShellQuote(part) + " ";
     const std::string status = ShellQuote(folder_ / "status");
     // The terminal's settings as the program left them are kept too.
     shellCommand += "; echo $? > " + status + ".tmp; stty -a > " +
@@ -64,9 +61,7 @@ TmuxTerminal::TmuxTerminal(const std::vector<std::string>& command,
     Tmux(arguments);
 }
 
-TmuxTerminal::~TmuxTerminal() {
-    Tmux({"kill-server"});
-}
+TmuxTerminal::~TmuxTerminal() { Tmux({"kill-server"}); }
 
 std::string TmuxTerminal::Tmux(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), {"tmux", "-L", socket_});
@@ -106,14 +101,25 @@ void TmuxTerminal::Click(int row, int column, int button) {
 std::vector<std::string> TmuxTerminal::Screen() {
     std::istringstream text(Tmux({"capture-pane", "-p", "-t", "e2e"}));
     std::vector<std::string> rows;
-    for (std::string line; std::getline(text, line);)
-        rows.push_back(line);
+    for (std::string line; std::getline(text, line);) rows.push_back(line);
     return rows;
 }
 
-std::string TmuxTerminal::History() {
-    return Tmux({"capture-pane", "-p", "-S", "-", "-t", "e2e"});
+std::vector<std::string> TmuxTerminal::ScreenWithColours() {
+    std::istringstream text(Tmux({"capture-pane", "-p", "-e", "-t", "e2e"}));
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(text, line);) rows.push_back(line);
+    return rows;
 }
+
+std::string TmuxTerminal::Cursor() {
+    std::string cursor = Tmux(
+        {"display-message", "-p", "-t", "e2e", "#{?cursor_flag,#{cursor_x}#,#{cursor_y},hidden}"});
+    while (!cursor.empty() && cursor.back() == '\n') cursor.pop_back();
+    return cursor;
+}
+
+std::string TmuxTerminal::History() { return Tmux({"capture-pane", "-p", "-S", "-", "-t", "e2e"}); }
 
 std::string TmuxTerminal::Row(int row) {
     const auto rows = Screen();
@@ -122,8 +128,7 @@ std::string TmuxTerminal::Row(int row) {
 
 std::string TmuxTerminal::Title() {
     std::string title = Tmux({"display-message", "-p", "-t", "e2e", "#{pane_title}"});
-    while (!title.empty() && title.back() == '\n')
-        title.pop_back();
+    while (!title.empty() && title.back() == '\n') title.pop_back();
     return title;
 }
 
@@ -160,8 +165,7 @@ int TmuxTerminal::Pid() {
 
 std::string TmuxTerminal::Tty() {
     std::string tty = Tmux({"display-message", "-p", "-t", "e2e", "#{pane_tty}"});
-    while (!tty.empty() && tty.back() == '\n')
-        tty.pop_back();
+    while (!tty.empty() && tty.back() == '\n') tty.pop_back();
     return tty;
 }
 
@@ -171,9 +175,7 @@ std::string TmuxTerminal::Settings() {
     return settings;
 }
 
-std::string TmuxTerminal::SettingsAfterTheEnd() {
-    return ReadFile(folder_ / "settings");
-}
+std::string TmuxTerminal::SettingsAfterTheEnd() { return ReadFile(folder_ / "settings"); }
 
 bool TmuxTerminal::Ended(int& status) {
     if (!FileExists(folder_ / "status")) return false;

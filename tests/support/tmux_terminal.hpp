@@ -45,6 +45,10 @@ class TmuxTerminal {
     // The screen as text (UTF-8), one entry per row.
     std::vector<std::string> Screen();
     std::string Row(int row);  // 1-based
+    // The screen with its colours (SGR sequences), and the cursor as
+    // "column,row" (0-based) or "hidden": together, all that the user sees.
+    std::vector<std::string> ScreenWithColours();
+    std::string Cursor();
     // Everything shown so far, the lines scrolled off the top included.
     std::string History();
     std::string Title();

@@ -133,8 +133,7 @@ TEST_F(ConsoleEndToEnd, AChildProgramGetsTheNormalTerminalAndTheScreenComesBack)
     terminal_->SendKey("Enter");
     ASSERT_TRUE(terminal_->WaitForRow(23, "CHILD 4")) << Dump();
     const auto after = terminal_->Screen();
-    for (int row = 0; row < 22; ++row)
-        EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
+    for (int row = 0; row < 22; ++row) EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
     // Keys are read as before.
     terminal_->SendKey("F1");
     EXPECT_TRUE(Echoed("3b00", 3)) << Dump();
@@ -185,8 +184,7 @@ TEST_F(ConsoleEndToEnd, ContinuedAfterAStopTheTerminalIsTakenAgain) {
     EXPECT_TRUE(terminal_->WaitFor(
         [&] { return terminal_->Settings().find("-icanon") != std::string::npos; }));
     const auto after = terminal_->Screen();
-    for (int row = 0; row < 22; ++row)
-        EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
+    for (int row = 0; row < 22; ++row) EXPECT_EQ(after[row], before[row]) << "row " << row + 1;
     terminal_->SendKey("F1");
     EXPECT_TRUE(Echoed("3b00", 2)) << Dump();
 }
@@ -204,6 +202,36 @@ TEST_F(ConsoleEndToEnd, TheScreenFollowsTheTerminalsSize) {
     ASSERT_TRUE(terminal_->WaitForText("MISSATGE DE PROVA")) << Dump();
     terminal_->SendKey("F3");
     EXPECT_TRUE(terminal_->WaitFor([&] { return Dump().find("MISSATGE") == std::string::npos; }));
+}
+
+TEST_F(ConsoleEndToEnd, ATerminalMadeTooSmallShowsANoticeAndComesBackAsItWas) {
+    terminal_->SendKey("F2");  // a window open over the pattern
+    ASSERT_TRUE(Echoed("3c00", 1)) << Dump();
+    ASSERT_TRUE(terminal_->WaitForText("WINDOW 1")) << Dump();
+    const auto before = terminal_->ScreenWithColours();
+    const std::string cursor = terminal_->Cursor();
+
+    terminal_->Resize(20, 60);
+    ASSERT_TRUE(terminal_->WaitForText("80 COLUMNES PER 25 FILES")) << Dump();
+    EXPECT_TRUE(terminal_->WaitForText("60 x 20")) << Dump();
+    const std::string notice = Dump();
+    EXPECT_EQ(notice.find("WINDOW"), std::string::npos) << notice;
+    EXPECT_EQ(notice.find("KEY"), std::string::npos) << notice;
+    // Typed while too small: F3 would close the window, Q end the program.
+    terminal_->SendKey("F3");
+    terminal_->SendText("Q");
+    // The notice follows the size while it stays too small.
+    terminal_->Resize(24, 79);
+    ASSERT_TRUE(terminal_->WaitForText("79 x 24")) << Dump();
+
+    terminal_->Resize(25, 80);
+    EXPECT_TRUE(terminal_->WaitFor([&] { return terminal_->ScreenWithColours() == before; }))
+        << Dump();
+    EXPECT_EQ(terminal_->Cursor(), cursor);
+    // The next key read is the first typed after the screen came back.
+    terminal_->SendKey("F1");
+    EXPECT_TRUE(Echoed("3b00", 2)) << Dump();
+    EXPECT_TRUE(terminal_->WaitForRow(25, "DEPTH 1 STACK yes")) << Dump();
 }
 
 TEST(ConsoleEndToEndSmall, ATerminalTooSmallIsRefusedClearly) {

@@ -215,12 +215,14 @@ TEST_F(KeyboardTest, HotKeysTypeTheToolsResultAfterTheHotKey) {
     EXPECT_TRUE(pendingKeys.empty());
 }
 
-TEST_F(KeyboardTest, FlushKeysDiscardsWaitingInput) {
+TEST_F(KeyboardTest, FlushKeysDiscardsWaitingInputAndTheQueuedKeys) {
     console_->PushText("abc");
     console_->PushPause();
     console_->PushCharacter('d');
+    pendingKeys = "1250";  // a pop-up tool's result not yet typed
     FlushKeys();
     EXPECT_EQ(Wait(), 'd');
+    EXPECT_TRUE(pendingKeys.empty());
 }
 
 TEST_F(KeyboardTest, ExitKeyTable) {
@@ -266,6 +268,40 @@ TEST_F(KeyboardTest, SaveSlotHoldsOneLevel) {
     EXPECT_EQ(exitKeys.size(), 20u);
     SetExitKeys("-", "");
     EXPECT_EQ(exitKeys, keys);
+}
+
+TEST_F(KeyboardTest, ANestedUserGetsAFreeSlotAndPutsEverythingBack) {
+    // A field being edited: its table saved in the slot, masked.
+    SetExitKeys("ea", "1b");
+    const std::string beforeTheForm = exitKeys;
+    SetExitKeys("+eah", "0d,5000");
+    const std::string fieldKeys = exitKeys;
+    SetFieldChoices("|R,listing");
+    {
+        const NestedKeyTable nested;
+        EXPECT_EQ(maskChar, 0);
+        // The nested user's own save and restore work as at the top.
+        SetExitKeys("+ea", "4800");
+        EXPECT_EQ(exitKeys, std::string("\x00\x48", 2));
+        SetFieldChoices("");
+        {
+            const NestedKeyTable deeper;
+            SetExitKeys("+eh", "");
+            SetExitKeys("-", "");
+        }
+        EXPECT_EQ(exitKeys, std::string("\x00\x48", 2));
+        EXPECT_EQ(maskChar, 0);
+        SetExitKeys("-", "");
+        EXPECT_EQ(exitKeys, fieldKeys);
+        // Even one that saves and never restores.
+        SetExitKeys("+e", "");
+    }
+    EXPECT_EQ(exitKeys, fieldKeys);
+    EXPECT_EQ(maskChar, 88);
+    EXPECT_EQ(fieldChoices, "|R,listing");
+    // The field's restore still finds the table of before the form.
+    SetExitKeys("-", "");
+    EXPECT_EQ(exitKeys, beforeTheForm);
 }
 
 TEST_F(KeyboardTest, MaskSwitchAndOtherLetters) {

@@ -53,6 +53,31 @@ namespace {
     ::_exit(0);
 }
 
+// The program's side for a terminal made too small while the program draws
+// without reading keys: one key read, then, once the test says so, a line
+// drawn and the screen shown; "shown" is reported when that returns.
+[[noreturn]] void RunDrawingSide(const std::string& terminalName, int reportFd, int goFd) {
+    ::setsid();
+    const int terminal = ::open(terminalName.c_str(), O_RDWR);
+    if (terminal < 0) ::_exit(3);
+    std::string error;
+    auto console = terminal::TerminalConsole::Open(error);
+    if (!console) ::_exit(4);
+    InstallConsole(std::move(console));
+    std::int16_t key = 0;
+    WaitKey(key);
+    if (::write(reportFd, "key\n", 4) < 0) ::_exit(5);
+    char go = 0;
+    if (::read(goFd, &go, 1) != 1) ::_exit(6);
+    Screen().Locate(2, 3);
+    Screen().Print("DRAWN AFTER THE KEY");
+    PresentScreen();
+    if (::write(reportFd, "shown\n", 6) < 0) ::_exit(5);
+    WaitKey(key);
+    InstallConsole(nullptr);
+    ::_exit(0);
+}
+
 class PseudoTerminal {
   public:
     PseudoTerminal() {
@@ -68,6 +93,13 @@ class PseudoTerminal {
         if (master_ >= 0) ::close(master_);
     }
     bool ok() const { return master_ >= 0 && !name_.empty(); }
+    // The terminal changes size; the program gets SIGWINCH.
+    void Resize(int rows, int columns) {
+        winsize size{};
+        size.ws_row = static_cast<unsigned short>(rows);
+        size.ws_col = static_cast<unsigned short>(columns);
+        ::ioctl(master_, TIOCSWINSZ, &size);
+    }
     // The program's side keeps only its own end of the terminal.
     void CloseMasterInChild() { ::close(master_); }
     void HangUp() {
@@ -77,13 +109,16 @@ class PseudoTerminal {
     const std::string& name() const { return name_; }
 
     // Reads what the program writes (so that it never blocks on a full
-    // terminal) and what it reports, until the report holds a line, the
-    // screen output holds text, or time runs out.
+    // terminal) and what it reports, until the report holds a line (or
+    // text, when given), the screen output holds text, or time runs out.
     bool Pump(int reportFd, const std::string& outputText, bool untilReport) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (std::chrono::steady_clock::now() < until) {
             if (!untilReport && output_.find(outputText) != std::string::npos) return true;
-            if (untilReport && report_.find('\n') != std::string::npos) return true;
+            if (untilReport &&
+                report_.find(outputText.empty() ? "\n" : outputText) != std::string::npos) {
+                return true;
+            }
             pollfd fds[2] = {{master_, POLLIN, 0}, {reportFd, POLLIN, 0}};
             if (::poll(fds, 2, 50) <= 0) continue;
             char buffer[4096];
@@ -224,6 +259,59 @@ TEST(TerminalConsoleOnAPseudoTerminal, AHangUpEndsTheProgramEvenUnderNohup) {
     }
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP) << status;
     ::close(report[0]);
+}
+
+// Made too small while the program draws: the screen is not shown, the
+// notice is, and the program waits there until the terminal is large
+// enough again; then the whole screen is shown as the program drew it.
+TEST(TerminalConsoleOnAPseudoTerminal, DrawingWaitsWhileTheTerminalIsTooSmall) {
+    testing::TempFolder session;
+    PseudoTerminal pty;
+    if (!pty.ok()) GTEST_SKIP() << "no pseudo-terminals here";
+    int report[2];
+    int go[2];
+    ASSERT_EQ(::pipe(report), 0);
+    ASSERT_EQ(::pipe(go), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        pty.CloseMasterInChild();
+        ::close(report[0]);
+        ::close(go[1]);
+        Session.tmpDir = session.path();
+        RunDrawingSide(pty.name(), report[1], go[0]);
+    }
+    ::close(report[1]);
+    ::close(go[0]);
+    ASSERT_TRUE(pty.Pump(report[0], "\x1b[?u\x1b[c", false)) << pty.output();
+    pty.Type("\x1b[?1;2c");
+    pty.Type("a");
+    ASSERT_TRUE(pty.Pump(report[0], "key\n", true)) << pty.output();
+
+    pty.Resize(20, 60);
+    ASSERT_EQ(::write(go[1], "g", 1), 1);
+    ASSERT_TRUE(pty.Pump(report[0], "60 x 20", false)) << pty.output();
+    // Waiting: nothing drawn, nothing reported.
+    EXPECT_EQ(pty.output().find("DRAWN"), std::string::npos);
+    EXPECT_EQ(pty.report(), "key\n");
+
+    pty.Resize(25, 80);
+    ASSERT_TRUE(pty.Pump(report[0], "shown\n", true)) << pty.output();
+    EXPECT_EQ(pty.report(), "key\nshown\n");
+    const std::string& output = pty.output();
+    const auto notice = output.find("60 x 20");
+    const auto drawn = output.find("DRAWN AFTER THE KEY");
+    ASSERT_NE(drawn, std::string::npos) << output;
+    EXPECT_GT(drawn, notice);
+    // Drawn anew from a cleared screen.
+    EXPECT_NE(output.find("\x1b[2J", notice + 7), std::string::npos);
+
+    pty.Type("q");
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ::close(report[0]);
+    ::close(go[1]);
 }
 
 }  // namespace
