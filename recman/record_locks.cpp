@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "recman/record_manager.hpp"
@@ -65,15 +66,14 @@ void RecordLocks::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     locked_ = 0;
+    held_.clear();
 }
 
 int16_t RecordLocks::LockRecord(uint32_t position, bool wait) {
     if (fd_ < 0) return kStatusIoError;
     if (locked_ == position) return kStatusOk;
-    const int error = SetLock(fd_, F_WRLCK, position, 1, wait);
-    if (error != 0) {
-        if (!IsConflict(error)) return kStatusIoError;
-        return FileHeldExclusively(fd_) ? kStatusFileInUse : kStatusRecordInUse;
+    if (!IsHeldForWrite(position)) {
+        if (int16_t status = Take(position, wait); status != 0) return status;
     }
     UnlockRecord();
     locked_ = position;
@@ -81,8 +81,40 @@ int16_t RecordLocks::LockRecord(uint32_t position, bool wait) {
 }
 
 void RecordLocks::UnlockRecord() {
-    if (fd_ >= 0 && locked_ != 0) SetLock(fd_, F_UNLCK, locked_, 1, false);
+    if (fd_ >= 0 && locked_ != 0 && !IsHeldForWrite(locked_)) {
+        SetLock(fd_, F_UNLCK, locked_, 1, false);
+    }
     locked_ = 0;
+}
+
+int16_t RecordLocks::Take(uint32_t position, bool wait) {
+    const int error = SetLock(fd_, F_WRLCK, position, 1, wait);
+    if (error == 0) return kStatusOk;
+    if (!IsConflict(error)) return kStatusIoError;
+    return FileHeldExclusively(fd_) ? kStatusFileInUse : kStatusRecordInUse;
+}
+
+bool RecordLocks::IsHeldForWrite(uint32_t position) const {
+    return std::find(held_.begin(), held_.end(), position) != held_.end();
+}
+
+int16_t RecordLocks::HoldForWrite(uint32_t position) {
+    if (fd_ < 0) return kStatusIoError;
+    if (IsHeldForWrite(position)) return kStatusOk;
+    if (position != locked_) {
+        if (int16_t status = Take(position, false); status != 0) return status;
+    }
+    held_.push_back(position);
+    return kStatusOk;
+}
+
+void RecordLocks::ReleaseWriteHolds() {
+    std::vector<uint32_t> held;
+    held.swap(held_);
+    if (fd_ < 0) return;
+    for (uint32_t position : held) {
+        if (position != locked_) SetLock(fd_, F_UNLCK, position, 1, false);
+    }
 }
 
 bool RecordLocks::FileIsFree(const std::string& dataPath) {

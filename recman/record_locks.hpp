@@ -7,10 +7,15 @@
 // Byte 0 stands for the file: every opening holds a shared lock on it, an
 // exclusive opening a write lock on the whole range. Byte N stands for the
 // record at position N.
+//
+// Besides the one record lock a caller asks for, an opening holds the
+// records it is changing: for the length of the write, or until the end of
+// the explicit transaction that the write belongs to.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vela::recman {
 
@@ -33,6 +38,12 @@ class RecordLocks {
     void UnlockRecord();
     uint32_t lockedPosition() const { return locked_; }
 
+    // Holds the record at position for a write; 0 when no other opening
+    // holds it (it may be this opening's record lock), else 84, 85 or 2.
+    int16_t HoldForWrite(uint32_t position);
+    // Lets go of every record held for a write (the record lock stays).
+    void ReleaseWriteHolds();
+
     // True when no other opening holds any lock on the file of dataPath
     // (used before a file is replaced).
     static bool FileIsFree(const std::string& dataPath);
@@ -40,8 +51,13 @@ class RecordLocks {
     static std::string LockPathOf(const std::string& dataPath) { return dataPath + ".locks"; }
 
   private:
+    // A write lock on the byte of position: 0, 84, 85 or 2.
+    int16_t Take(uint32_t position, bool wait);
+    bool IsHeldForWrite(uint32_t position) const;
+
     int fd_ = -1;
     uint32_t locked_ = 0;
+    std::vector<uint32_t> held_;
 };
 
 }  // namespace vela::recman

@@ -73,7 +73,10 @@ struct Table {
 // cursor step.
 std::atomic<bool> forked{false};
 
-void OnForkChild() { forked = true; }
+void OnForkChild() {
+    forked = true;
+    recman::ForgetWriterLocks();
+}
 
 Table& Openings() {
     static auto* table = [] {
@@ -164,17 +167,29 @@ void EntryOf(const RecordStore& store, const KeyDefinition& key, const uint8_t* 
     recman::AppendPosition(entry, position);
 }
 
-// Takes the record lock a biased read asks for.
-int16_t LockFor(Opening& opening, const Call& call, uint32_t position) {
-    if (!call.lock) return kStatusOk;
-    return opening.locks.LockRecord(position, false);
-}
+enum class LockOutcome {
+    kRead,       // go on with the record found
+    kLookAgain,  // the lock was taken just now: read the record again
+    kFailed,     // status says why
+};
 
-// A biased read that waits: blocks on the lock, then lets the caller look
-// again, since the record may have moved while it waited.
-bool WaitForLock(Opening& opening, const Call& call, uint32_t position, int16_t status) {
-    if (!call.wait || (status != kStatusRecordInUse && status != kStatusFileInUse)) return false;
-    return opening.locks.LockRecord(position, true) == kStatusOk;
+// Takes the record lock a biased read asks for, once the read has found the
+// record at position in its snapshot. A lock taken just now (after a wait,
+// or not) sends the read round again, so that the record the caller gets is
+// read under the lock: a writer that changed it and let go of it just
+// before is then seen. A lock this opening held before the read needs no
+// second look: no one else can have changed the record meanwhile, and the
+// snapshot is renewed by every operation after another commit.
+LockOutcome LockFor(Opening& opening, const Call& call, uint32_t position, int16_t& status) {
+    status = kStatusOk;
+    if (!call.lock || opening.locks.lockedPosition() == position) return LockOutcome::kRead;
+    status = opening.locks.LockRecord(position, false);
+    if (status == kStatusOk) return LockOutcome::kLookAgain;
+    if (call.wait && (status == kStatusRecordInUse || status == kStatusFileInUse)) {
+        status = opening.locks.LockRecord(position, true);
+        if (status == kStatusOk) return LockOutcome::kLookAgain;
+    }
+    return LockOutcome::kFailed;
 }
 
 void SetCurrent(Opening& opening, int keyNumber, uint32_t position) {
@@ -320,10 +335,10 @@ int16_t GetByKey(Opening& opening, const Call& call) {
             if (temporary) mdb_cursor_close(cursor);
             return kStatusIoError;  // an index entry without its record
         }
-        status = LockFor(opening, call, position);
-        if (status != 0) {
+        if (const LockOutcome lock = LockFor(opening, call, position, status);
+            lock != LockOutcome::kRead) {
             if (temporary) mdb_cursor_close(cursor);
-            if (WaitForLock(opening, call, position, status)) continue;
+            if (lock == LockOutcome::kLookAgain) continue;
             return status;
         }
         opening.entry.assign(static_cast<const char*>(found.mv_data), found.mv_size);
@@ -359,9 +374,9 @@ int16_t GetDirect(Opening& opening, const Call& call) {
         const int rc = mdb_get(txn, store.records, &positionKey.val, &record);
         if (rc == MDB_NOTFOUND) return kStatusInvalidRecordAddress;
         if (rc != 0 || record.mv_size != store.layout.recordLength) return kStatusIoError;
-        status = LockFor(opening, call, position);
-        if (status != 0) {
-            if (WaitForLock(opening, call, position, status)) continue;
+        if (const LockOutcome lock = LockFor(opening, call, position, status);
+            lock != LockOutcome::kRead) {
+            if (lock == LockOutcome::kLookAgain) continue;
             return status;
         }
         const auto* bytes = static_cast<const uint8_t*>(record.mv_data);
@@ -408,9 +423,9 @@ int16_t Step(Opening& opening, const Call& call) {
         if (rc == MDB_NOTFOUND) return kStatusEndOfFile;
         if (rc != 0 || found.mv_size != 4) return recman::StatusOfEngineError(rc ? rc : EIO);
         const uint32_t position = recman::EntryPosition(found.mv_data, 4);
-        status = LockFor(opening, call, position);
-        if (status != 0) {
-            if (WaitForLock(opening, call, position, status)) continue;
+        if (const LockOutcome lock = LockFor(opening, call, position, status);
+            lock != LockOutcome::kRead) {
+            if (lock == LockOutcome::kLookAgain) continue;
             return status;
         }
         opening.cursorAtCurrent = false;
@@ -494,7 +509,8 @@ int16_t Insert(Opening& opening, const Call& call) {
 
     std::vector<bool> indexed;
     const std::vector<std::string> orders = OrdersOf(store, call.data, indexed);
-    recman::WriteScope scope(store);
+    // Every refusal of an insert comes before its first change.
+    recman::WriteScope scope(store, recman::WriteScope::Nesting::kDirect);
     if (scope.status() != 0) return scope.status();
     MDB_txn* txn = scope.txn();
     std::vector<uint32_t> distinct = recman::ReadDistinct(txn, store);
@@ -533,6 +549,26 @@ int16_t Insert(Opening& opening, const Call& call) {
     return kStatusOk;
 }
 
+// The hold on a record that Update or Delete changes, so that no other
+// opening changes it at the same time or locks it and reads it from before
+// the change: taken before the write, let go when the write is over, or,
+// inside an explicit transaction, when the transaction ends (its changes
+// are not seen by others before then).
+class WriteHold {
+  public:
+    explicit WriteHold(Opening& opening) : opening_(opening) {}
+    ~WriteHold() {
+        if (opening_.store->writeTxn == nullptr) opening_.locks.ReleaseWriteHolds();
+    }
+    WriteHold(const WriteHold&) = delete;
+    WriteHold& operator=(const WriteHold&) = delete;
+    // 0, or 84 (85) when another opening holds the record (the file).
+    int16_t Take(uint32_t position) { return opening_.locks.HoldForWrite(position); }
+
+  private:
+    Opening& opening_;
+};
+
 // The record stored at a position, as it stands before a write changes it:
 // 8 when it is gone, 2 when it is not a whole record.
 int16_t ReadStoredRecord(MDB_txn* txn, const RecordStore& store, recman::PositionKey& positionKey,
@@ -555,6 +591,8 @@ int16_t Update(Opening& opening, const Call& call) {
         return kStatusKeyBufferTooShort;
     }
     const uint32_t position = opening.position;
+    WriteHold hold(opening);
+    if (int16_t status = hold.Take(position); status != 0) return status;
     recman::WriteScope scope(store);
     if (scope.status() != 0) return scope.status();
     MDB_txn* txn = scope.txn();
@@ -619,6 +657,8 @@ int16_t Delete(Opening& opening) {
     if (int16_t status = CheckWritable(opening); status != 0) return status;
     if (!opening.hasCurrent || !opening.recordExists) return kStatusInvalidPositioning;
     const uint32_t position = opening.position;
+    WriteHold hold(opening);
+    if (int16_t status = hold.Take(position); status != 0) return status;
     recman::WriteScope scope(store);
     if (scope.status() != 0) return scope.status();
     MDB_txn* txn = scope.txn();
@@ -750,24 +790,34 @@ int16_t SetOwner(Opening& opening, const Call& call, bool clear) {
     return scope.Finish(recman::WriteOwner(scope.txn(), *opening.store, owner));
 }
 
-int16_t Transaction(Opening& opening, uint16_t operation) {
+int16_t Transaction(Table& table, Opening& opening, uint16_t operation) {
     RecordStore& store = *opening.store;
     if (operation == kOpBeginTransaction) {
         if (store.writeTxn != nullptr) return kStatusTransactionActive;
         if (int16_t status = CheckWritable(opening); status != 0) return status;
         recman::ReleaseSnapshot(store);
         const int rc = mdb_txn_begin(store.env, nullptr, 0, &store.writeTxn);
-        if (rc != 0) store.writeTxn = nullptr;
+        if (rc != 0) {
+            store.writeTxn = nullptr;
+        } else {
+            recman::NoteWriterLockTaken();
+        }
         return recman::StatusOfEngineError(rc);
     }
     if (store.writeTxn == nullptr) return kStatusNoTransaction;
     MDB_txn* txn = store.writeTxn;
     store.writeTxn = nullptr;
+    int rc = 0;
     if (operation == kOpAbortTransaction) {
         mdb_txn_abort(txn);
-        return kStatusOk;
+    } else {
+        rc = mdb_txn_commit(txn);
     }
-    return recman::StatusOfEngineError(mdb_txn_commit(txn));
+    recman::NoteWriterLockReleased();
+    for (const auto& other : table.openings) {
+        if (other != nullptr && other->store == opening.store) other->locks.ReleaseWriteHolds();
+    }
+    return recman::StatusOfEngineError(rc);
 }
 
 bool IsKeyedRead(uint16_t operation) {
@@ -838,7 +888,7 @@ static int16_t Dispatch(uint16_t operation, uint8_t* positionBlock, void* data,
         case kOpBeginTransaction:
         case kOpEndTransaction:
         case kOpAbortTransaction:
-            return Transaction(*opening, call.operation);
+            return Transaction(table, *opening, call.operation);
         case kOpGetPosition:
             return GetPosition(*opening, call);
         case kOpGetDirect:

@@ -95,6 +95,9 @@ enum RecordStatus : int16_t {
     kStatusFileExists = 59,
     kStatusRecordInUse = 84,
     kStatusFileInUse = 85,
+    // The file is on a network file system, which the installation has not
+    // accepted (recman/network_files.hpp).
+    kStatusNetworkFileSystem = 94,
 };
 
 }  // namespace vela

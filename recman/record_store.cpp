@@ -9,6 +9,7 @@
 
 #include "recman/fault_guard.hpp"
 #include "recman/file_header.hpp"
+#include "recman/network_files.hpp"
 #include "recman/record_manager.hpp"
 
 namespace vela::recman {
@@ -126,7 +127,10 @@ RecordStore* storeBeingLoaded = nullptr;
 RecordStore::~RecordStore() {
     // A parent's engine state, or one that met a damaged page: leave it alone.
     if (pid != getpid() || damaged) return;
-    if (writeTxn != nullptr) mdb_txn_abort(writeTxn);
+    if (writeTxn != nullptr) {
+        mdb_txn_abort(writeTxn);
+        NoteWriterLockReleased();
+    }
     if (readTxn != nullptr) mdb_txn_abort(readTxn);
     if (env != nullptr) mdb_env_close(env);
 }
@@ -203,6 +207,7 @@ int16_t AcquireStore(const std::string& hostPath, std::shared_ptr<RecordStore>& 
             return kStatusOk;
         }
     }
+    if (int16_t status = CheckLocalFileSystem(hostPath); status != 0) return status;
     if (int16_t status = CheckFileAt(hostPath.c_str()); status != 0) return status;
     auto store = std::make_shared<RecordStore>();
     store->path = hostPath;
@@ -233,6 +238,9 @@ int16_t CreateStoreFile(const std::string& hostPath, const FileLayout& layout, b
     struct stat info;
     const bool exists = ::stat(hostPath.c_str(), &info) == 0;
     if (exists && !replace) return kStatusFileExists;
+    const std::size_t slash = hostPath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : hostPath.substr(0, slash + 1);
+    if (int16_t status = CheckLocalFileSystem(folder); status != 0) return status;
     // The file is built under a temporary name and put in place whole, so
     // no other process ever opens a half-made file.
     const std::string temporary = hostPath + ".new" + std::to_string(getpid());
@@ -244,6 +252,7 @@ int16_t CreateStoreFile(const std::string& hostPath, const FileLayout& layout, b
     if (status != 0) return kStatusIoError;
     MDB_txn* txn = nullptr;
     int rc = mdb_txn_begin(env, nullptr, 0, &txn);
+    if (rc == 0) NoteWriterLockTaken();
     MDB_dbi meta = 0;
     MDB_dbi dbi = 0;
     if (rc == 0) rc = mdb_dbi_open(txn, "meta", MDB_CREATE, &meta);
@@ -264,9 +273,13 @@ int16_t CreateStoreFile(const std::string& hostPath, const FileLayout& layout, b
             status = PutMeta(txn, meta, kDistinctKey, counts.data(), counts.size());
         }
         rc = status == 0 ? mdb_txn_commit(txn) : (mdb_txn_abort(txn), 0);
+        NoteWriterLockReleased();
         if (rc != 0) status = StatusOfEngineError(rc);
     } else {
-        if (txn != nullptr) mdb_txn_abort(txn);
+        if (txn != nullptr) {
+            mdb_txn_abort(txn);
+            NoteWriterLockReleased();
+        }
         status = StatusOfEngineError(rc);
     }
     if (status == 0 && mdb_env_sync(env, 1) != 0) status = kStatusIoError;
@@ -322,9 +335,19 @@ void ReleaseSnapshot(RecordStore& store) {
     store.readActive = false;
 }
 
-WriteScope::WriteScope(RecordStore& store) {
+WriteScope::WriteScope(RecordStore& store, Nesting nesting) {
     if (store.writeTxn != nullptr) {
-        txn_ = store.writeTxn;
+        if (nesting == Nesting::kDirect) {
+            txn_ = store.writeTxn;
+            return;
+        }
+        const int rc = mdb_txn_begin(store.env, store.writeTxn, 0, &txn_);
+        if (rc != 0) {
+            txn_ = nullptr;
+            status_ = StatusOfEngineError(rc);
+            return;
+        }
+        own_ = true;
         return;
     }
     ReleaseSnapshot(store);
@@ -332,6 +355,8 @@ WriteScope::WriteScope(RecordStore& store) {
         const int rc = mdb_txn_begin(store.env, nullptr, 0, &txn_);
         if (rc == 0) {
             own_ = true;
+            topLevel_ = true;
+            NoteWriterLockTaken();
             return;
         }
         txn_ = nullptr;
@@ -345,18 +370,23 @@ WriteScope::WriteScope(RecordStore& store) {
 }
 
 WriteScope::~WriteScope() {
-    if (own_ && txn_ != nullptr) mdb_txn_abort(txn_);
+    if (!own_ || txn_ == nullptr) return;
+    mdb_txn_abort(txn_);
+    if (topLevel_) NoteWriterLockReleased();
 }
 
 int16_t WriteScope::Finish(int16_t status) {
     if (!own_ || txn_ == nullptr) return status;
     MDB_txn* txn = txn_;
     txn_ = nullptr;
+    int rc = 0;
     if (status != 0) {
         mdb_txn_abort(txn);
-        return status;
+    } else {
+        rc = mdb_txn_commit(txn);
     }
-    return StatusOfEngineError(mdb_txn_commit(txn));
+    if (topLevel_) NoteWriterLockReleased();
+    return status != 0 ? status : StatusOfEngineError(rc);
 }
 
 std::string ReadOwner(MDB_txn* txn, const RecordStore& store) {

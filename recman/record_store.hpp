@@ -84,11 +84,23 @@ MDB_txn* ReadSnapshot(RecordStore& store, int16_t& status);
 // reuse the pages that older snapshots held.
 void ReleaseSnapshot(RecordStore& store);
 
-// A write: the explicit transaction when one is open, else a new one that
-// Finish commits (status 0) or aborts.
+// A write: a transaction of its own that Finish commits (status 0) or
+// aborts, and the destructor aborts when Finish was not called. Inside an
+// explicit transaction, as Nesting says.
 class WriteScope {
   public:
-    explicit WriteScope(RecordStore& store);
+    enum class Nesting {
+        // A transaction nested in the explicit one, so that a write that
+        // fails part way leaves it as it stood before the write.
+        kNested,
+        // Straight in the explicit transaction, for a write that refuses
+        // only before its first change (nesting costs as much again as a
+        // small write). An engine failure part way (disk full) marks the
+        // explicit transaction failed, so End Transaction commits none of
+        // it and a partial write is never committed.
+        kDirect,
+    };
+    explicit WriteScope(RecordStore& store, Nesting nesting = Nesting::kNested);
     ~WriteScope();
     int16_t status() const { return status_; }
     MDB_txn* txn() const { return txn_; }
@@ -96,7 +108,8 @@ class WriteScope {
 
   private:
     MDB_txn* txn_ = nullptr;
-    bool own_ = false;
+    bool own_ = false;       // begun here, so committed or aborted here
+    bool topLevel_ = false;  // holds the writer lock
     int16_t status_ = 0;
 };
 

@@ -7,7 +7,7 @@ namespace vela {
 
 namespace {
 
-constexpr std::array<std::pair<int16_t, const char*>, 31> kStatusWords = {{
+constexpr std::array<std::pair<int16_t, const char*>, 32> kStatusWords = {{
     {0, "success"},
     {1, "invalid operation"},
     {2, "I/O error"},
@@ -37,6 +37,7 @@ constexpr std::array<std::pair<int16_t, const char*>, 31> kStatusWords = {{
     {59, "file already exists"},
     {84, "record in use"},
     {85, "file in use"},
+    {94, "file on a network file system, refused unless VELA_NETWORK_FILES=accept-risk"},
     {1002, "file number already open"},
     {1003, "no free file slot"},
 }};

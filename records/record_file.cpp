@@ -152,8 +152,10 @@ int16_t ReadRecord(int slotNumber, uint16_t operation) {
 // The fatal open failure: the message, a beep, a key, and the end of the
 // program.
 void FailOpen(const std::string& path, int16_t status) {
-    MessageWindow(kFailureRow,
-                  OpenFailureText(Session.language) + path + " (" + std::to_string(status) + ")");
+    std::string text =
+        OpenFailureText(Session.language) + path + " (" + std::to_string(status) + ")";
+    if (status == kStatusNetworkFileSystem) text += NetworkDriveText(Session.language);
+    MessageWindow(kFailureRow, text);
     PresentScreen();
     Beep();
     FlushKeys();

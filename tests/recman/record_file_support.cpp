@@ -138,6 +138,11 @@ int16_t RecordFileClient::Stat(std::vector<uint8_t>& out) {
     return status;
 }
 
+int16_t RecordFileClient::Transaction(uint16_t operation) {
+    uint16_t length = 0;
+    return RecordManagerCall(operation, block.data(), nullptr, &length, nullptr, 0, 0);
+}
+
 int16_t CreateFile(const std::string& path, const std::vector<uint8_t>& buffer, int8_t mode) {
     std::array<uint8_t, 128> block{};
     std::string name = path;

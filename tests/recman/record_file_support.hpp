@@ -46,6 +46,8 @@ class RecordFileClient {
     int16_t Direct(uint32_t position, int8_t keyNumber, uint16_t bias = 0);
     uint32_t Position();
     int16_t Stat(std::vector<uint8_t>& out);
+    // Begin, End or Abort Transaction through this opening.
+    int16_t Transaction(uint16_t operation);
 
     std::array<uint8_t, 128> block;
     std::string record;          // last record read

@@ -1,5 +1,6 @@
 // Several processes on one file, and files that are not what they claim.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -83,6 +84,102 @@ TEST_F(ProcessTest, ALockedRecordGives84ToAnotherProcess) {
         return 0;
     });
     EXPECT_EQ(ExitCode(child), 0);
+}
+
+TEST_F(ProcessTest, UpdateAndDeleteOfARecordLockedByAnotherProcessGive84) {
+    Signal locked;
+    const pid_t holder = Spawn([&] {
+        RecordFileClient file;
+        if (file.Open(path) != 0 || file.Get(kOpGetFirst + kLockNoWaitBias, 0) != 0) return 1;
+        locked.Raise();
+        pause();
+        return 0;
+    });
+    locked.Await();
+    RecordFileClient file;
+    ASSERT_EQ(file.Open(path), 0);
+    ASSERT_EQ(file.Get(kOpGetFirst, 0), 0);  // reading it is fine
+    EXPECT_EQ(file.Update("AAAAAAAA"), kStatusRecordInUse);
+    EXPECT_EQ(file.Delete(), kStatusRecordInUse);
+    // Not inside a transaction either, and a refused operation leaves it open.
+    ASSERT_EQ(file.Transaction(kOpBeginTransaction), 0);
+    EXPECT_EQ(file.Delete(), kStatusRecordInUse);
+    ASSERT_EQ(file.Get(kOpGetLast, 0), 0);
+    EXPECT_EQ(file.Update("BBBBBBBB"), 0);  // the other record is free
+    ASSERT_EQ(file.Transaction(kOpEndTransaction), 0);
+    std::vector<uint8_t> stat;
+    ASSERT_EQ(file.Stat(stat), 0);
+    EXPECT_EQ(stat[6], 2);
+    ASSERT_EQ(file.Get(kOpGetFirst, 0), 0);
+    EXPECT_EQ(file.record, "AAAAAAAA");
+
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    ASSERT_EQ(file.Get(kOpGetFirst, 0), 0);
+    EXPECT_EQ(file.Delete(), 0);
+    EXPECT_TRUE(recman::CheckRecordFile(path).Sound());
+}
+
+// A record changed inside a transaction stays locked until the transaction
+// ends, so no one locks it and reads the value from before the change.
+TEST_F(ProcessTest, ARecordChangedInATransactionIsLockedUntilItEnds) {
+    Signal changed, go;
+    const pid_t writer = Spawn([&] {
+        RecordFileClient file;
+        if (file.Open(path) != 0 || file.Transaction(kOpBeginTransaction) != 0) return 1;
+        if (file.Get(kOpGetEqual, 0, "AAAAAAAA") != 0 || file.Update("AAAAAAAA") != 0) return 2;
+        if (file.Get(kOpGetEqual, 0, "BBBBBBBB") != 0 || file.Delete() != 0) return 3;
+        changed.Raise();
+        go.Await();
+        return file.Transaction(kOpEndTransaction) == 0 ? 0 : 4;
+    });
+    changed.Await();
+    RecordFileClient file;
+    ASSERT_EQ(file.Open(path), 0);
+    EXPECT_EQ(file.Get(kOpGetFirst + kLockNoWaitBias, 0), kStatusRecordInUse);
+    EXPECT_EQ(file.Get(kOpGetLast + kLockNoWaitBias, 0), kStatusRecordInUse);
+    go.Raise();
+    ASSERT_EQ(ExitCode(writer), 0);
+    ASSERT_EQ(file.Get(kOpGetFirst + kLockNoWaitBias, 0), 0);
+    ASSERT_EQ(file.Get(kOpGetNext, 0), kStatusEndOfFile);
+}
+
+// Two clerks add to one counter record, each reading it with a lock before
+// changing it: no change is lost.
+TEST_F(ProcessTest, LockedReadAndUpdateLoseNoChange) {
+    constexpr int kRounds = 400;
+    const std::string counter = folder / "counter.dat";
+    ASSERT_EQ(CreateFile(counter, CreateBuffer(16, {{{1, 8, 0}}})), 0);
+    {
+        RecordFileClient file;
+        ASSERT_EQ(file.Open(counter), 0);
+        ASSERT_EQ(file.Insert("COUNTER 00000000"), 0);
+    }
+    auto clerk = [&] {
+        RecordFileClient file;
+        if (file.Open(counter) != 0) return 1;
+        for (int done = 0; done < kRounds;) {
+            const int16_t status = file.Get(kOpGetEqual + kLockNoWaitBias, 0, "COUNTER ");
+            if (status == kStatusRecordInUse) {
+                sched_yield();
+                continue;
+            }
+            if (status != 0) return 2;
+            char next[32];
+            snprintf(next, sizeof next, "COUNTER %08d", std::stoi(file.record.substr(8)) + 1);
+            if (file.Update(next) != 0) return 3;
+            ++done;
+        }
+        return 0;
+    };
+    const pid_t first = Spawn(clerk);
+    const pid_t second = Spawn(clerk);
+    EXPECT_EQ(ExitCode(first), 0);
+    EXPECT_EQ(ExitCode(second), 0);
+    RecordFileClient file;
+    ASSERT_EQ(file.Open(counter), 0);
+    ASSERT_EQ(file.Get(kOpGetEqual, 0, "COUNTER "), 0);
+    EXPECT_EQ(file.record, "COUNTER 00000800");
 }
 
 TEST_F(ProcessTest, AnExclusiveOpeningGives85) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <vector>
@@ -12,9 +13,11 @@
 #include "platform/console.hpp"
 #include "platform/headless_console.hpp"
 #include "recman/file_layout.hpp"
+#include "recman/network_files.hpp"
 #include "recman/record_manager.hpp"
 #include "records/lock_mode.hpp"
 #include "records/owner_name.hpp"
+#include "records/record_file_messages.hpp"
 #include "tests/recman/record_file_support.hpp"
 #include "tests/support/temp_folder.hpp"
 #include "ui/windows.hpp"
@@ -363,6 +366,58 @@ TEST_F(RecordFileTest, AFailedOpenShowsItsMessageAndEndsTheProgram) {
         FindRecord(3, 0, "", 1, status);
         EXPECT_EQ(status, kRecordFileNotOpen);  // every slot freed by the reset
     }
+}
+
+// A record file on a network drive (the file system type is injected in
+// place of statfs): the open, or the create of a missing file, is refused,
+// and the message says why.
+TEST_F(RecordFileTest, AFileOnANetworkDriveIsRefusedWithItsReason) {
+    int16_t status = -1;
+    OpenRecordFile(9, Session.rootDir + "DADES\\VTest", area, status);  // made locally
+    ASSERT_EQ(status, 0);
+    ResetRecordFiles(status);
+    testing::WriteFile(root / "ddf/Fresh.xdf", testing::ReadFile(root / "ddf/VTest.xdf"));
+    // The injected type and the current folder are put back however the
+    // test ends.
+    struct Restore {
+        ~Restore() {
+            recman::SetFileSystemTypeProbe(nullptr);
+            if (folder != nullptr) (void)!chdir(folder);
+            free(folder);
+        }
+        char* folder = getcwd(nullptr, 0);
+    } restore;
+    recman::SetFileSystemTypeProbe([](const char*, long& type) {
+        type = 0x6969;  // NFS
+        return true;
+    });
+    testing::ScopedEnvironment noSetting(recman::kNetworkFilesVariable, nullptr);
+    // Paths from the root, as the program opens them once in it, keep the
+    // message on one line.
+    ASSERT_EQ(chdir(root.path().c_str()), 0);
+    const struct {
+        const char* language;
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"CAT", "VTest", " - UNITAT DE XARXA"},
+        {"SPA", "Fresh", " - UNIDAD DE RED"},  // only its dictionary entry
+    };
+    for (const auto& c : cases) {
+        auto console = std::make_unique<WatchingConsole>();
+        WatchingConsole& watching = *console;
+        InstallConsole(std::move(console));
+        Session.language = c.language;
+        ends = 0;
+        const std::string path = std::string("DADES\\") + c.name;
+        OpenRecordFile(4, path, area, status);
+        EXPECT_EQ(status, kStatusNetworkFileSystem) << c.language;
+        EXPECT_EQ(ends, 1);
+        ASSERT_FALSE(watching.seen.empty());
+        const std::string expected = OpenFailureText(c.language) + path + " (94)" + c.reason;
+        EXPECT_NE(watching.seen.back().find(expected), std::string::npos) << watching.seen.back();
+    }
+    EXPECT_FALSE(testing::FileExists(root / "DADES/Fresh.dat"));
 }
 
 }  // namespace

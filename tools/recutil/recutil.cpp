@@ -28,11 +28,16 @@ constexpr const char* kUsage =
     "  records in and out of them and checks them. FILE is the file's host path\n"
     "  (ROOT/DADES/VPagos.dat).\n"
     "  recutil create FILE XDF          create FILE from a dictionary entry\n"
-    "  recutil load FILE UNLOADFILE     insert the records of an unload file\n"
+    "  recutil load FILE UNLOADFILE     insert the records of an unload file; all\n"
+    "                                   or nothing: a failed or interrupted load\n"
+    "                                   leaves FILE as it was, so run it again\n"
     "  recutil unload FILE [--key N | --physical]\n"
     "                                   write the records as an unload file to\n"
     "                                   standard output, in key N order (default 0)\n"
-    "                                   or physical order\n"
+    "                                   or physical order; along a key that leaves\n"
+    "                                   out null values, physical order (said on\n"
+    "                                   standard error); fails when the count\n"
+    "                                   written is not the file's count\n"
     "  recutil stat FILE                record length, keys, segments, counts\n"
     "  recutil check FILE               verify the file; non-zero if damaged\n"
     "  recutil export FILE [--key N]    the records as CSV (UTF-8, a header of field\n"
@@ -44,9 +49,6 @@ constexpr const char* kUsage =
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-// Records inserted per transaction while loading: a killed load keeps every
-// whole batch before it.
-constexpr int kLoadBatch = 1000;
 constexpr uint16_t kBufferSize = 4096;
 
 int Fail(const std::string& message) {
@@ -125,48 +127,56 @@ int Create(const std::string& path, const std::string& dictionaryPath) {
     return 0;
 }
 
+// The whole load is one transaction: a record that cannot be inserted, a
+// malformed unload file, or the end of the process (killed, the machine
+// stopping) leave the file as it was before the load, so running the same
+// load again never duplicates records.
 int Load(const std::string& path, const std::string& unloadPath) {
     std::ifstream in(unloadPath, std::ios::binary);
     if (!in) return Fail("cannot read " + unloadPath);
     OpenFile file;
     int16_t status = OpenWithOwner(file, path);
     if (status != 0) return Fail("cannot open " + path + ": " + vela::StatusText(status));
+    status = file.Call(vela::kOpBeginTransaction);
+    if (status != 0) return Fail("cannot load " + path + ": " + vela::StatusText(status));
     std::string record, error;
     std::array<uint8_t, 255> key{};
     long loaded = 0;
-    bool inTransaction = false;
-    auto endBatch = [&]() -> int16_t {
-        if (!inTransaction) return 0;
-        inTransaction = false;
-        return file.Call(vela::kOpEndTransaction);
-    };
     while (vela::recutil::ReadUnloadRecord(in, record, error)) {
-        if (!inTransaction) {
-            status = file.Call(vela::kOpBeginTransaction);
-            if (status != 0) return Fail("cannot load " + path + ": " + vela::StatusText(status));
-            inTransaction = true;
-        }
         uint16_t length = static_cast<uint16_t>(record.size());
         status = file.Call(vela::kOpInsert, record.data(), &length, key.data(), 255, 0);
         if (status != 0) {
             file.Call(vela::kOpAbortTransaction);
             return Fail("record " + std::to_string(loaded + 1) + " of " + unloadPath +
-                        " not loaded: " + vela::StatusText(status) + "; " +
-                        std::to_string(loaded - loaded % kLoadBatch) + " records kept");
+                        " not loaded: " + vela::StatusText(status) + "; nothing loaded");
         }
         ++loaded;
-        if (loaded % kLoadBatch == 0) {
-            status = endBatch();
-            if (status != 0) return Fail("cannot load " + path + ": " + vela::StatusText(status));
-        }
     }
-    status = endBatch();
-    if (status != 0) return Fail("cannot load " + path + ": " + vela::StatusText(status));
     if (!error.empty()) {
-        return Fail(unloadPath + ": " + error + " after record " + std::to_string(loaded) + "; " +
-                    std::to_string(loaded) + " records loaded");
+        file.Call(vela::kOpAbortTransaction);
+        return Fail(unloadPath + ": " + error + " after record " + std::to_string(loaded) +
+                    "; nothing loaded");
+    }
+    status = file.Call(vela::kOpEndTransaction);
+    if (status != 0) {
+        return Fail("cannot load " + path + ": " + vela::StatusText(status) + "; nothing loaded");
     }
     std::cout << loaded << " records loaded\n";
+    return 0;
+}
+
+// The file's description and record count, from Stat.
+int16_t ReadStat(OpenFile& file, vela::recman::FileLayout& layout, uint32_t& records) {
+    std::vector<uint8_t> buffer(kBufferSize);
+    uint16_t length = kBufferSize;
+    std::array<uint8_t, 255> key{};
+    int16_t status = file.Call(vela::kOpStat, buffer.data(), &length, key.data(), 255, 0);
+    if (status != 0) return status;
+    buffer.resize(length);
+    status = vela::recman::ParseFileLayout(buffer, layout);
+    if (status != 0) return status;
+    records = uint32_t{buffer[6]} | (uint32_t{buffer[7]} << 8) | (uint32_t{buffer[8]} << 16) |
+              (uint32_t{buffer[9]} << 24);
     return 0;
 }
 
@@ -174,11 +184,30 @@ int Unload(const std::string& path, int keyNumber, bool physical) {
     OpenFile file;
     int16_t status = OpenWithOwner(file, path);
     if (status != 0) return Fail("cannot open " + path + ": " + vela::StatusText(status));
+    vela::recman::FileLayout layout;
+    uint32_t before = 0;
+    status = ReadStat(file, layout, before);
+    if (status != 0)
+        return Fail("cannot read the description of " + path + ": " + vela::StatusText(status));
+    if (!physical && static_cast<std::size_t>(keyNumber) >= layout.keys.size()) {
+        return Fail(path + " has no key " + std::to_string(keyNumber) + " (" +
+                    vela::StatusText(vela::kStatusInvalidKeyNumber) + ")");
+    }
+    // A null key leaves the records whose value is null out of its index, so
+    // walking it would drop them.
+    if (!physical && layout.keys[keyNumber].nullKey) {
+        std::cerr << "recutil: key " << keyNumber << " of " << path
+                  << " leaves out the records whose value is null; unloading in physical "
+                     "order\n";
+        physical = true;
+        keyNumber = 0;
+    }
     std::vector<uint8_t> data(kBufferSize);
     std::array<uint8_t, 255> key{};
     uint16_t first = physical ? vela::kOpStepFirst : vela::kOpGetFirst;
     const uint16_t next = physical ? vela::kOpStepNext : vela::kOpGetNext;
     std::ostream& out = std::cout;
+    uint32_t written = 0;
     for (;;) {
         uint16_t length = kBufferSize;
         status =
@@ -186,10 +215,25 @@ int Unload(const std::string& path, int keyNumber, bool physical) {
         if (status != 0) break;
         vela::recutil::WriteUnloadRecord(
             out, std::string(reinterpret_cast<const char*>(data.data()), length));
+        ++written;
         first = next;
     }
     if (status != vela::kStatusEndOfFile) {
-        return Fail("cannot unload " + path + ": " + vela::StatusText(status));
+        return Fail("cannot unload " + path + ": " + vela::StatusText(status) + " after " +
+                    std::to_string(written) + " records");
+    }
+    uint32_t after = 0;
+    status = ReadStat(file, layout, after);
+    if (status != 0)
+        return Fail("cannot read the description of " + path + ": " + vela::StatusText(status));
+    if (before != after) {
+        return Fail(path + " changed while it was unloaded (" + std::to_string(before) +
+                    " records before, " + std::to_string(after) + " after, " +
+                    std::to_string(written) + " written); unload it again");
+    }
+    if (written != after) {
+        return Fail(std::to_string(written) + " records written but " + path + " holds " +
+                    std::to_string(after));
     }
     out << vela::recutil::kEndOfFileByte;
     out.flush();
