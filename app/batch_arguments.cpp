@@ -13,7 +13,12 @@ const char* const kCommandUsage =
     "         one run for that selection without forms: S return files, R listing,\n"
     "         C certificates; DATE and CODE as typed into the selection form\n"
     "         (31.12.2025, 311225, 1, 9999). Exit codes: 0 done, 2 usage,\n"
-    "         3 selection rejected, 4 the run failed. Messages go to standard\n"
+    "         3 selection rejected, 4 the run failed (a record file that cannot\n"
+    "         be opened or read, a return file or the spool file that cannot be\n"
+    "         written, the print program missing or failing, another run that\n"
+    "         holds the return files or the session's spool file too long),\n"
+    "         5 return files written but their check found errors (see\n"
+    "         REVISIO.TXT in each return folder). Messages go to standard\n"
     "         output, what went wrong to standard error; --figures adds the\n"
     "         run's record reads there.\n";
 
@@ -32,6 +37,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, BatchArguments& 
         if (option == "--figures") {
             arguments.figures = true;
             continue;
+        }
+        static const char* const kValueOptions[] = {"--kind", "--closing",      "--first",
+                                                    "--last", "--contact-name", "--contact-phone"};
+        bool known = false;
+        for (const char* name : kValueOptions) known = known || option == name;
+        if (!known) {
+            error = "unknown option " + option;
+            return CommandLine::error;
         }
         if (i + 1 >= argc) {
             error = "option " + option + " needs a value";
@@ -52,11 +65,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, BatchArguments& 
             last = true;
         } else if (option == "--contact-name") {
             arguments.contactName = value;
-        } else if (option == "--contact-phone") {
-            arguments.contactPhone = value;
         } else {
-            error = "unknown option " + option;
-            return CommandLine::error;
+            arguments.contactPhone = value;
         }
     }
     if (!batch) {

@@ -9,6 +9,8 @@
 #include "app/withholding_run.hpp"
 #include "env/translation.hpp"
 #include "platform/code_page_850.hpp"
+#include "recman/status_text.hpp"
+#include "records/record_file.hpp"
 #include "ui/form_tables.hpp"
 #include "ui/forms.hpp"
 
@@ -87,19 +89,30 @@ int RunBatch(const BatchArguments& arguments) {
                                              : "see the messages above");
     }
 
+    // The presenter's values are kept for the next run only once accepted.
+    if (Selection.outputKind == "S") KeepPresenter(PresenterFromForm());
+
     RunOutcome outcome;
-    if (!RunWithholdings(outcome)) {
-        std::fprintf(stderr, "KELD0190: the run failed: the spool file cannot be written\n");
-        return kExitFailed;
-    }
+    const bool done = RunWithholdings(outcome);
     if (arguments.figures)
         std::fprintf(stderr, "KELD0190: %ld record reads\n", outcome.recordReads);
-    if (outcome.returnFilesFailed > 0) {
-        std::fprintf(stderr, "KELD0190: the run failed: %d return file(s) could not be written\n",
-                     outcome.returnFilesFailed);
+    if (!done) {
+        // Each failure has been said on standard error as it happened.
+        std::fprintf(stderr, "KELD0190: the run failed\n");
         return kExitFailed;
     }
+    if (outcome.checkErrors > 0) return kExitCheckErrors;
     return kExitDone;
+}
+
+void ReportOpenFailuresPlainly() {
+    SetOpenFailureReport(
+        [](const std::string& hostPath, std::int16_t status, const std::string& detail) {
+            std::fprintf(stderr, "KELD0190: the record file %s cannot be opened: %s%s%s\n",
+                         hostPath.c_str(), StatusText(status).c_str(), detail.empty() ? "" : "; ",
+                         detail.c_str());
+            return kExitFailed;
+        });
 }
 
 }  // namespace vela

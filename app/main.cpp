@@ -1,4 +1,5 @@
 // KELD0190: the annual withholding return program.
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -23,6 +24,9 @@
 #include "ui/small_screen_notice.hpp"
 
 int main(int argc, char** argv) {
+    // Started with SIGCHLD ignored, the system would reap the print program
+    // by itself and the wait for its exit status would fail.
+    std::signal(SIGCHLD, SIG_DFL);
     vela::BatchArguments arguments;
     std::string error;
     const vela::CommandLine mode = vela::ParseCommandLine(argc, argv, arguments, error);
@@ -37,7 +41,7 @@ int main(int argc, char** argv) {
     const bool batch = mode == vela::CommandLine::batch;
     const int failure = batch ? vela::kExitFailed : 1;
 
-    if (!vela::StartSession(error)) {
+    if (!vela::StartSession(error) || !vela::CheckInputFiles(error)) {
         std::fprintf(stderr, "KELD0190: %s\n", error.c_str());
         return failure;
     }
@@ -63,8 +67,11 @@ int main(int argc, char** argv) {
         vela::InstallConsole(std::move(console));
     }
     vela::officeIdentity = vela::LoadOfficeIdentity(vela::Session.rootDir);
+    if (batch) vela::ReportOpenFailuresPlainly();
     vela::OpenOfficeFiles();
-    vela::PresenterIntoForm(vela::LoadPresenterData(vela::Session.rootDir));
+    const vela::PresenterData presenter = vela::LoadPresenterData(vela::Session.rootDir);
+    vela::PresenterIntoForm(presenter);
+    vela::KeepPresenter(presenter);
 
     int exitCode = vela::kExitDone;
     if (batch) {
@@ -73,7 +80,7 @@ int main(int argc, char** argv) {
         vela::ProcessWithholdings();
     }
 
-    vela::SavePresenterData(vela::Session.rootDir, vela::PresenterFromForm());
+    vela::SavePresenterData(vela::Session.rootDir, vela::KeptPresenter());
     std::int16_t status = 0;
     vela::ResetRecordFiles(status);
     vela::InstallConsole(nullptr);

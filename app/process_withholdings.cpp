@@ -4,12 +4,8 @@
 #include <string>
 
 #include "app/program_forms.hpp"
-#include "app/run_messages.hpp"
 #include "app/withholding_run.hpp"
-#include "env/session.hpp"
-#include "env/translation.hpp"
 #include "platform/console.hpp"
-#include "platform/host_path.hpp"
 #include "ui/forms.hpp"
 #include "ui/keyboard.hpp"
 #include "ui/windows.hpp"
@@ -37,12 +33,9 @@ void ProcessWithholdings() {
         std::int16_t key = 0;
         EditForm(program_forms::kSelection, 0, 0, key);
         if (key == keys::kEsc) return;
+        // What went wrong in the run has been shown as it happened.
         RunOutcome outcome;
-        if (!RunWithholdings(outcome)) {
-            // The spool file could not be opened: nothing was produced.
-            ShowRunMessage(Translate("NO ES POT ESCRIURE EL FITXER ") +
-                           HostPath(Session.tmpDir + "rovodovo.tmp"));
-        }
+        RunWithholdings(outcome);
     }
 }
 

@@ -58,7 +58,9 @@ std::int16_t CheckFormExit(std::int16_t form, std::int16_t& key) {
 
     SetFieldValue(kConfirmation, kAnswerField, "");
     EditForm(kConfirmation, 0, 0, key);
-    return Field(kConfirmation, kAnswerField).value == "S" ? 0 : -1;
+    if (Field(kConfirmation, kAnswerField).value != "S") return -1;
+    if (Selection.outputKind == "S") KeepPresenter(PresenterFromForm());
+    return 0;
 }
 
 std::int16_t ListStartKey(std::int16_t list, std::string& prefix, std::string& startKey) {
@@ -123,5 +125,13 @@ PresenterData PresenterFromForm() {
     return {Field(kPresenter, kContactNameField).value,
             Field(kPresenter, kContactPhoneField).value};
 }
+
+namespace {
+PresenterData keptPresenter;
+}
+
+void KeepPresenter(const PresenterData& presenter) { keptPresenter = presenter; }
+
+const PresenterData& KeptPresenter() { return keptPresenter; }
 
 }  // namespace vela

@@ -60,4 +60,11 @@ void SetInitialSelection(const std::string& packedWorkDate);
 void PresenterIntoForm(const PresenterData& presenter);
 PresenterData PresenterFromForm();
 
+// The presenter's data that "Vela.ini" gets at the end of the program: what
+// was loaded at start-up, replaced by the presenter form's values each time
+// a selection for return files is accepted (and so checked). Values that
+// were typed but never accepted are not kept.
+void KeepPresenter(const PresenterData& presenter);
+const PresenterData& KeptPresenter();
+
 }  // namespace vela

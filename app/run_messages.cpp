@@ -30,4 +30,28 @@ void ShowRunMessage(const std::string& text) {
     CloseWindow();
 }
 
+void ShowRunFailure(const std::string& shown, const std::string& plainWords) {
+    if (batchMessages) {
+        std::fprintf(stderr, "KELD0190: %s\n", plainWords.c_str());
+        std::fflush(stderr);
+        return;
+    }
+    ShowRunMessage(shown);
+}
+
+void ShowWaitMessage(const std::string& text) {
+    MessageWindow(12, text);
+    if (batchMessages) {
+        std::printf("%s\n", Utf8FromCp850(text).c_str());
+        std::fflush(stdout);
+    } else {
+        PresentScreen();
+    }
+}
+
+void CloseWaitMessage() {
+    CloseWindow();
+    if (!batchMessages) PresentScreen();
+}
+
 }  // namespace vela

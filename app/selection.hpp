@@ -4,6 +4,9 @@
 // contact name and telephone. CheckSelection applies the checks made when
 // the clerk accepts the selection form: the owner range (silently), and for
 // return files the contact name and telephone, each failure with its message.
+// The contact name must not be blank, must be a valid contact name and must
+// hold no control characters; the telephone must not be blank or zero and
+// must be digits only (before its blank padding).
 #pragma once
 
 #include <string>

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "app/program_values.hpp"
 #include "datenum/calendar_dates.hpp"
@@ -13,6 +14,7 @@
 #include "env/session_check.hpp"
 #include "env/translation.hpp"
 #include "platform/host_path.hpp"
+#include "platform/input_file.hpp"
 
 namespace vela {
 
@@ -52,6 +54,23 @@ bool StartSession(std::string& error) {
     moduleName = "KELD0190";
     SetTranslationModule(moduleName);
     recordTerminator = "\r\n";
+    return true;
+}
+
+bool CheckInputFiles(std::string& error) {
+    std::vector<std::string> files = {Session.tmpDir + "Sessio.ini",
+                                      Session.tmpDir + "VelaTerm.ini",
+                                      Session.rootDir + "Vela.ini"};
+    if (Session.language != "CAT")
+        files.push_back(Session.rootDir + "LOCALE\\" + moduleName + ".LNG");
+    for (const std::string& file : files) {
+        const std::string host = ResolveHostPath(file);
+        const InputFile check = CheckInputFile(host);
+        if (check != InputFile::read && check != InputFile::missing) {
+            error = InputFileProblem(host, check);
+            return false;
+        }
+    }
     return true;
 }
 

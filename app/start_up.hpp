@@ -36,4 +36,11 @@ std::string FixedField(const std::string& text, std::size_t width);
 // current folder (the reason is in error).
 bool StartSession(std::string& error);
 
+// The session's and the installation's input files (the session INI files,
+// "Vela.ini", the language file): a missing one is fine (its values read as
+// empty), but a folder, a device, an unreadable or an absurdly large file in
+// its place stops the program with error naming it, rather than letting
+// settings silently read as empty.
+bool CheckInputFiles(std::string& error);
+
 }  // namespace vela

@@ -1,10 +1,16 @@
 #include "app/withholding_run.hpp"
 
+#include <unistd.h>
 #include <array>
+#include <chrono>
+#include <vector>
 
 #include "app/certificate.hpp"
+#include "app/filing_check_office.hpp"
+#include "app/filing_check_text.hpp"
 #include "app/listing.hpp"
 #include "app/office_identity.hpp"
+#include "app/print_program_call.hpp"
 #include "app/records/record_areas.hpp"
 #include "app/return_records.hpp"
 #include "app/run_messages.hpp"
@@ -16,11 +22,16 @@
 #include "env/ini_file.hpp"
 #include "env/session.hpp"
 #include "env/translation.hpp"
+#include "platform/code_page_850.hpp"
 #include "platform/console.hpp"
+#include "platform/file_lock.hpp"
 #include "platform/host_path.hpp"
 #include "platform/process.hpp"
 #include "print/spool_file.hpp"
+#include "recman/record_manager.hpp"
+#include "recman/status_text.hpp"
 #include "records/record_file.hpp"
+#include "records/record_path.hpp"
 #include "ui/windows.hpp"
 
 namespace vela {
@@ -53,19 +64,50 @@ std::string Area(const RecordArea& area, std::size_t from, std::size_t length) {
 // Record reads of the run in progress, for the run's figures.
 long recordReads = 0;
 
+// A read inside the walk that neither found a record nor reached the end of
+// the data (nor, for a look-up by equal key, missed the key): a damaged
+// file, an I/O error, a file without the key. The walk stops at once, so
+// that nothing after it is written as if the data had ended there.
+struct ReadFailure {
+    std::int16_t fileNo;
+    std::int16_t status;
+};
+
+std::int16_t Checked(std::int16_t fileNo, std::int16_t status, bool lookUp) {
+    if (status == 0 || status == kStatusEndOfFile || (lookUp && status == kStatusKeyNotFound)) {
+        return status;
+    }
+    throw ReadFailure{fileNo, status};
+}
+
 std::int16_t Find(std::int16_t fileNo, std::int16_t keyNumber, const std::string& keyValue,
                   std::int16_t direction) {
     ++recordReads;
     std::int16_t status = 0;
     FindRecord(fileNo, keyNumber, keyValue, direction, status);
-    return status;
+    return Checked(fileNo, status, direction == 0);
 }
 
 std::int16_t Step(std::int16_t fileNo) {
     ++recordReads;
     std::int16_t status = 0;
     StepRecord(fileNo, 1, status);
-    return status;
+    return Checked(fileNo, status, false);
+}
+
+// The name of a record file of the run as it is opened, by its number.
+std::string RecordFilePath(std::int16_t fileNo) {
+    for (const RecordFileInfo& file : kRecordFiles) {
+        if (file.fileNumber == fileNo) {
+            return SplitRecordPath(Session.rootDir + std::string(file.path)).Physical();
+        }
+    }
+    return Session.rootDir + "#" + std::to_string(fileNo);
+}
+
+void NoteFailure(RunOutcome& outcome, const std::string& shown, const std::string& plainWords) {
+    outcome.failures.push_back(plainWords);
+    ShowRunFailure(shown, plainWords);
 }
 
 void Style(const char* spec) {
@@ -76,6 +118,15 @@ void Style(const char* spec) {
 class Run {
   public:
     RunOutcome ProcessTerritories();
+    RunOutcome& outcome() { return outcome_; }
+    // After a read failure: the return file being written goes (those
+    // finished stay, made durable), and so does the progress window.
+    void Abandon() {
+        returnFile_.Abandon();
+        if (filesWritten_ > 0) SyncReturnFolder(returnFolder_);
+        if (progressShown_) CloseWindow();
+        progressShown_ = false;
+    }
 
   private:
     void ProcessOwner();
@@ -102,6 +153,7 @@ class Run {
     RunOutcome outcome_;
     int outputsBegun_ = 0;
     int filesWritten_ = 0;
+    std::vector<std::string> writtenFiles_;  // host paths, for the check
     bool ownerEmitted_ = false;
     std::string currentPayee_;
     std::string returnFolder_;
@@ -113,6 +165,7 @@ class Run {
     ReportTotals territory_;
     ReturnFile returnFile_;
     bool returnFileFailed_ = false;
+    bool progressShown_ = false;
     ListingHeading heading_;
 };
 
@@ -126,6 +179,7 @@ RunOutcome Run::ProcessTerritories() {
             static_cast<int>(NumericValue(UTerrito::territoryCode.Digits(areas_.territory)));
         Style("+rn");
         OpenWindow(23, 1, 25, 79);
+        progressShown_ = true;
         DrawFrame(1);
         LocateInWindow(0, 1);
         Screen().Print(Translate(" PROCESSANT ") + UTerrito::territoryName.Read(areas_.territory) +
@@ -134,8 +188,12 @@ RunOutcome Run::ProcessTerritories() {
 
         outputsBegun_ = 0;
         filesWritten_ = 0;
+        writtenFiles_.clear();
         territory_ = {};
         returnFolder_ = ReturnFolder(Session.rootDir, territoryNumber_, Year());
+        // Only one return-file run works at a time, so what an earlier run
+        // that died left half-written can go.
+        if (Selection.outputKind == "S") RemoveStrayReturnFiles(returnFolder_);
 
         std::int16_t ownerStatus = Find(VPropiet::kFileNumber, 0, Selection.firstOwner, 1);
         while (ownerStatus == 0 &&
@@ -152,12 +210,20 @@ RunOutcome Run::ProcessTerritories() {
             ownerStatus = Step(VPropiet::kFileNumber);
         }
         if (outputsBegun_ != 0) FinishTerritory();
+        if (filesWritten_ > 0) SyncReturnFolder(returnFolder_);
         if (Selection.outputKind == "S" && filesWritten_ > 0) {
+            // The files just written are checked before the clerk is told.
+            const FolderReview review = ReviewWrittenReturns(returnFolder_, writtenFiles_);
+            outcome_.checkErrors += review.counts.errors;
+            outcome_.checkWarnings += review.counts.warnings;
             ShowRunMessage(Translate("INFORME : GENERATS ") + std::to_string(filesWritten_) +
-                           Translate(" FITXERS A ") + HostPath(returnFolder_));
+                           Translate(" FITXERS A ") + HostPath(returnFolder_) +
+                           CheckCountsText(review.counts.errors, review.counts.warnings,
+                                           review.reportPath, review.reportWritten));
         }
         outcome_.returnFilesWritten += filesWritten_;
         CloseWindow();
+        progressShown_ = false;
         status = Step(UTerrito::kFileNumber);
     }
     return outcome_;
@@ -377,8 +443,11 @@ bool Run::BeginReturnFile() {
 void Run::ReportFileFailure() {
     returnFileFailed_ = true;
     ++outcome_.returnFilesFailed;
-    ShowRunMessage(Translate("NO ES POT ESCRIURE EL FITXER ") + returnFile_.hostPath() + " (" +
-                   returnFile_.error() + ")");
+    NoteFailure(outcome_,
+                Translate("NO ES POT ESCRIURE EL FITXER ") + returnFile_.hostPath() + " (" +
+                    returnFile_.error() + ")",
+                "the return file " + returnFile_.hostPath() +
+                    " cannot be written: " + returnFile_.error() + "; it was not written");
     returnFile_.Abandon();
 }
 
@@ -428,6 +497,7 @@ void Run::WriteDeclarantRecord() {
     data.totalWithheld = owner_.sums.Withheld();
     if (returnFile_.Finish(BuildDeclarantRecord(data))) {
         ++filesWritten_;
+        writtenFiles_.push_back(returnFile_.hostPath());
     } else {
         ReportFileFailure();
     }
@@ -438,20 +508,137 @@ void Run::WriteDeclarantRecord() {
 RunOutcome ProcessTerritories() {
     recordReads = 0;
     Run run;
-    RunOutcome outcome = run.ProcessTerritories();
+    RunOutcome outcome;
+    try {
+        outcome = run.ProcessTerritories();
+    } catch (const ReadFailure& failure) {
+        run.Abandon();
+        outcome = run.outcome();
+        outcome.stopped = true;
+        const std::string path = RecordFilePath(failure.fileNo);
+        NoteFailure(outcome,
+                    Translate("NO ES POT LLEGIR EL FITXER ") + HostPath(path) + " (" +
+                        std::to_string(failure.status) + ")",
+                    "the record file " + HostPath(path) +
+                        " cannot be read: " + StatusText(failure.status) +
+                        "; the run stopped there and nothing after it was written");
+    }
     outcome.recordReads = recordReads;
     return outcome;
 }
 
+namespace {
+
+std::chrono::milliseconds runLockWait = std::chrono::minutes(5);
+
+// Takes one of the run's locks, saying that it waits while another run
+// holds it; false (with the failure noted) when the wait ran out or the
+// lock file cannot be used.
+bool TakeRunLock(FileLock& lock, const std::string& path, const std::string& waitingText,
+                 const std::string& what, RunOutcome& outcome) {
+    const std::string host = ResolveHostPath(path);
+    bool waited = false;
+    const FileLock::Result result = lock.Acquire(host, runLockWait, [&] {
+        ShowWaitMessage(waitingText);
+        waited = true;
+    });
+    if (waited) CloseWaitMessage();
+    if (result == FileLock::Result::acquired) return true;
+    if (result == FileLock::Result::busy) {
+        NoteFailure(outcome,
+                    Translate(Cp850("L'ALTRE PROCÉS NO HA ACABAT. TORNEU-HO A PROVAR MÉS TARD.")),
+                    "another run has held " + what + " for longer than " +
+                        std::to_string((runLockWait.count() + 999) / 1000) +
+                        " seconds (lock file " + host + "); nothing was done, try again later");
+    } else {
+        NoteFailure(outcome, Translate("NO ES POT ESCRIURE EL FITXER ") + host,
+                    "the lock file " + lock.error() + "; nothing was done");
+    }
+    return false;
+}
+
+}  // namespace
+
+void SetRunLockWaitForTesting(std::chrono::milliseconds bound) { runLockWait = bound; }
+
 bool RunWithholdings(RunOutcome& outcome) {
-    if (!OpenSpool(Session.outputDevice)) return false;
+    outcome = {};
+    // One return-file run at a time in the installation, and one report at a
+    // time on a session's spool file, each held until the run has ended.
+    FileLock returnFiles;
+    if (Selection.outputKind == "S" &&
+        !TakeRunLock(returnFiles, Session.rootDir + "KELD0190.LCK",
+                     Translate(Cp850("UN ALTRE PROCÉS ESTÀ GENERANT ELS FITXERS DEL MODEL 190. "
+                                     "ESPEREU...")),
+                     "the return files", outcome)) {
+        return false;
+    }
+    FileLock spool;
+    if (!TakeRunLock(spool, Session.tmpDir + "ROVODOVO.LCK",
+                     Translate(Cp850("UN ALTRE INFORME D'AQUESTA SESSIÓ S'ESTÀ IMPRIMINT. "
+                                     "ESPEREU...")),
+                     "this session's spool file", outcome)) {
+        return false;
+    }
+
+    const std::string spoolHost = ResolveHostPath(SpoolPath());
+    if (!OpenSpool(Session.outputDevice)) {
+        NoteFailure(
+            outcome,
+            Translate("NO ES POT ESCRIURE EL FITXER ") + spoolHost + " (" + SpoolError() + ")",
+            "the spool file " + spoolHost + " cannot be written: " + SpoolError() +
+                "; nothing was done");
+        return false;
+    }
     if (Selection.outputKind == "R") SelectCurrency("p");
-    outcome = ProcessTerritories();
+    const RunOutcome walked = ProcessTerritories();
     SelectCurrency("");
-    CloseSpool();
-    IniWrite(Session.tmpDir + "ROVODOVO.INI", "Opcions", "Correu", outcome.anyEmail ? "S" : "N");
-    RunProgram({HostPath(Session.exeDir + "ROVODOVO")});
-    return true;
+    outcome.returnFilesWritten = walked.returnFilesWritten;
+    outcome.returnFilesFailed = walked.returnFilesFailed;
+    outcome.certificates = walked.certificates;
+    outcome.listingPages = walked.listingPages;
+    outcome.anyEmail = walked.anyEmail;
+    outcome.recordReads = walked.recordReads;
+    outcome.stopped = walked.stopped;
+    outcome.checkErrors = walked.checkErrors;
+    outcome.checkWarnings = walked.checkWarnings;
+    outcome.failures.insert(outcome.failures.end(), walked.failures.begin(), walked.failures.end());
+    // An incomplete spool file is never handed on, nor left to be printed
+    // later as if it were the whole report.
+    if (!CloseSpool()) {
+        // Removed first: on a full disk that makes room to say why.
+        ::unlink(spoolHost.c_str());
+        NoteFailure(
+            outcome,
+            Translate("NO ES POT ESCRIURE EL FITXER ") + spoolHost + " (" + SpoolError() + ")",
+            "the spool file " + spoolHost + " cannot be written: " + SpoolError() +
+                "; the print program was not run");
+        return false;
+    }
+    if (outcome.stopped) {
+        ::unlink(spoolHost.c_str());
+        return false;
+    }
+
+    const std::string options = Session.tmpDir + "ROVODOVO.INI";
+    if (!IniWrite(options, "Opcions", "Correu", outcome.anyEmail ? "S" : "N")) {
+        NoteFailure(outcome, Translate("NO ES POT ESCRIURE EL FITXER ") + HostPath(options),
+                    "the print program's options " + HostPath(options) +
+                        " cannot be written; the print program was not run");
+        return false;
+    }
+    const std::string printProgram = HostPath(Session.exeDir + "ROVODOVO");
+    const int printStatus = RunPrintProgramAndShowLine();
+    if (printStatus != 0) {
+        NoteFailure(outcome,
+                    Translate(Cp850("EL PROGRAMA D'IMPRESSIÓ HA FALLAT ")) + "(" +
+                        std::to_string(printStatus) + ")",
+                    printStatus < 0
+                        ? "the print program " + printProgram + " cannot be started"
+                        : "the print program " + printProgram + " failed with exit status " +
+                              std::to_string(printStatus));
+    }
+    return outcome.failures.empty();
 }
 
 }  // namespace vela

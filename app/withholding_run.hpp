@@ -11,8 +11,10 @@
 // window at the foot of the screen; messages go through ShowRunMessage.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/payee_sums.hpp"
 #include "app/return_file.hpp"
@@ -27,12 +29,30 @@ struct RunOutcome {
     int listingPages = 0;
     bool anyEmail = false;
     long recordReads = 0;  // keyed reads and steps through the record layer
+    // A record file could not be read: the walk stopped there, and what it
+    // would have written after that point was not written.
+    bool stopped = false;
+    // What went wrong, in plain words, in the order it happened; each was
+    // shown as it happened (ShowRunFailure).
+    std::vector<std::string> failures;
+    // Findings of the check of the return files written, over all territories.
+    int checkErrors = 0;
+    int checkWarnings = 0;
 };
 
-// The output's side of the run: opens and closes the spool file, walks the
-// territories, writes "Correu" and hands the spool file to the print
-// program. Returns false when the spool file could not be opened.
+// The output's side of the run: takes the run's locks (for return files the
+// installation's, waiting a few minutes at most for another return-file
+// run; always the session's spool file), opens and closes the spool file,
+// walks the territories, writes "Correu" and hands the spool file to the
+// print program. Returns false when anything went wrong (the failures are
+// in the outcome): the spool file or "ROVODOVO.INI" could not be written
+// (an incomplete spool file is removed and never handed on), the walk
+// stopped on a record file it could not read, a return file could not be
+// written, the print program could not be started or failed.
 bool RunWithholdings(RunOutcome& outcome);
+
+// How long a run waits for another run's lock (a few minutes); for tests.
+void SetRunLockWaitForTesting(std::chrono::milliseconds bound);
 
 // Walks the territories for the selection in force into the open spool
 // file (or the return files); the core of RunWithholdings.

@@ -6,14 +6,13 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "datenum/text_utils.hpp"
 #include "platform/host_path.hpp"
+#include "platform/input_file.hpp"
 
 namespace vela {
 namespace {
@@ -81,13 +80,10 @@ class LineWriter {
     bool open_ = false;
 };
 
+// An INI file is read whole, and only when it is a regular file of a sane
+// size: a folder or a device of that name reads as no file.
 bool ReadWholeFile(const std::string& hostPath, std::string& contents) {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    contents = buffer.str();
-    return !in.bad();
+    return ReadInputFile(hostPath, contents) == InputFile::read;
 }
 
 bool WriteAll(int fd, const std::string& data) {

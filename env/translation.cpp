@@ -3,11 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "env/session.hpp"
 #include "platform/host_path.hpp"
+#include "platform/input_file.hpp"
 
 namespace vela {
 namespace {
@@ -22,8 +20,7 @@ std::string ReadField(std::string_view contents, std::size_t& pos) {
     const auto atTerminator = [&] {
         return contents[pos] == ',' || contents[pos] == '\r' || contents[pos] == '\n';
     };
-    while (pos < size && contents[pos] == ' ')
-        ++pos;
+    while (pos < size && contents[pos] == ' ') ++pos;
     std::string field;
     if (pos < size && contents[pos] == '"') {
         const std::size_t close = contents.find('"', pos + 1);
@@ -34,12 +31,10 @@ std::string ReadField(std::string_view contents, std::size_t& pos) {
         }
         field = contents.substr(pos + 1, close - pos - 1);
         pos = close + 1;
-        while (pos < size && !atTerminator())
-            ++pos;  // anything after the quote is ignored
+        while (pos < size && !atTerminator()) ++pos;  // anything after the quote is ignored
     } else {
         const std::size_t start = pos;
-        while (pos < size && !atTerminator())
-            ++pos;
+        while (pos < size && !atTerminator()) ++pos;
         field = contents.substr(start, pos - start);
     }
     if (pos < size) {
@@ -57,26 +52,24 @@ void WalkRecords(std::string_view contents, Visit visit) {
         LanguageRecord record;
         record[0] = ReadField(contents, pos);
         if (pos >= contents.size()) return;
-        for (std::size_t f = 1; f < 4; ++f)
-            record[f] = ReadField(contents, pos);
+        for (std::size_t f = 1; f < 4; ++f) record[f] = ReadField(contents, pos);
         if (visit(record)) return;
     }
 }
 
+// A folder, a device or an oversized file where the language file should
+// be gives no translations, like a missing one.
 std::string ReadWholeFile(const std::string& hostPath) {
-    std::ifstream in(hostPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string contents;
+    ReadInputFile(hostPath, contents);
+    return contents;
 }
 
 }  // namespace
 
-void SetTranslationModule(const std::string& moduleName) {
-    moduleSource = moduleName;
-}
+void SetTranslationModule(const std::string& moduleName) { moduleSource = moduleName; }
 
-void ForgetTranslationModule() {
-    moduleInUse.clear();
-}
+void ForgetTranslationModule() { moduleInUse.clear(); }
 
 std::vector<LanguageRecord> ReadLanguageRecords(std::string_view contents) {
     std::vector<LanguageRecord> records;
@@ -114,7 +107,8 @@ std::string Translate(const std::string& text) {
         ResolveHostPath(Session.rootDir + "LOCALE\\" + moduleInUse + ".LNG");
     // Opening for read and write creates a missing file, empty; an existing
     // one is left as it is.
-    const int descriptor = ::open(hostPath.c_str(), O_RDWR | O_CREAT, 0666);
+    const int descriptor =
+        ::open(hostPath.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (descriptor >= 0) ::close(descriptor);
     return FindTranslation(ReadWholeFile(hostPath), text, Session.language);
 }

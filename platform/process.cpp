@@ -27,8 +27,7 @@ class SpawnAttributes {
         posix_spawnattr_init(&attributes_);
         sigset_t defaults;
         sigemptyset(&defaults);
-        for (int signal : kDefaultSignals)
-            sigaddset(&defaults, signal);
+        for (int signal : kDefaultSignals) sigaddset(&defaults, signal);
         posix_spawnattr_setsigdefault(&attributes_, &defaults);
         sigset_t none;
         sigemptyset(&none);
@@ -45,8 +44,7 @@ class SpawnAttributes {
 pid_t Spawn(const std::vector<std::string>& arguments, const posix_spawn_file_actions_t* actions) {
     if (arguments.empty() || arguments[0].empty()) return -1;
     std::vector<char*> argv;
-    for (const auto& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     SpawnAttributes attributes;
     pid_t pid = -1;
@@ -180,6 +178,41 @@ int RunPiped(const std::vector<std::string>& arguments, const std::string& input
     if (readFd >= 0) ::close(readFd);
     ::sigaction(SIGPIPE, &previous, nullptr);
     return Wait(pid);
+}
+
+int RunProgramCollectingOutput(const std::vector<std::string>& arguments, bool noInput,
+                               std::string& output) {
+    output.clear();
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (noInput) posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    PresentScreen();
+    Console().Suspend();
+    int result = -1;
+    {
+        IgnoreInterrupts ignore;
+        const pid_t pid = Spawn(arguments, &actions);
+        ::close(out[1]);
+        if (pid > 0) {
+            char buffer[4096];
+            for (;;) {
+                const ssize_t got = ::read(out[0], buffer, sizeof buffer);
+                if (got > 0) {
+                    output.append(buffer, static_cast<std::size_t>(got));
+                } else if (got == 0 || errno != EINTR) {
+                    break;
+                }
+            }
+            result = Wait(pid);
+        }
+        ::close(out[0]);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    Console().Resume(Screen());
+    return result;
 }
 
 }  // namespace vela

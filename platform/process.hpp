@@ -23,4 +23,10 @@ int RunProgram(const std::vector<std::string>& arguments);
 int RunPiped(const std::vector<std::string>& arguments, const std::string& input,
              std::string* output);
 
+// Runs a program as RunProgram does (the terminal handed over, waited
+// for), with its standard output collected into output instead; with
+// noInput its standard input is /dev/null (a run nobody is watching).
+int RunProgramCollectingOutput(const std::vector<std::string>& arguments, bool noInput,
+                               std::string& output);
+
 }  // namespace vela

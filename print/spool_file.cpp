@@ -1,6 +1,8 @@
 #include "print/spool_file.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "env/session.hpp"
 #include "platform/host_path.hpp"
@@ -13,24 +15,37 @@ SpoolState Spool;
 namespace {
 
 std::FILE* spoolFile = nullptr;
+// The first write or close that failed since OpenSpool, in the system's
+// words; empty while all is well.
+std::string spoolError;
 
+void NoteFailure() {
+    if (spoolError.empty()) spoolError = std::strerror(errno);
+}
+
+// Every line goes out with its control characters blanked, whatever
+// directive it is: a record text (an e-mail address, a name) can never end
+// a directive early or start one of its own.
 void WriteLine(const std::string& line) {
     if (spoolFile == nullptr) return;
-    std::fwrite(line.data(), 1, line.size(), spoolFile);
-    std::fwrite("\r\n", 1, 2, spoolFile);
+    const std::string text = PrintableText(line) + "\r\n";
+    if (std::fwrite(text.data(), 1, text.size(), spoolFile) != text.size()) NoteFailure();
 }
 
 }  // namespace
 
-std::string SpoolPath() {
-    return Session.tmpDir + "rovodovo.tmp";
-}
+std::string SpoolPath() { return Session.tmpDir + "rovodovo.tmp"; }
 
 bool OpenSpool(const std::string& device) {
     CloseSpool();
+    spoolError.clear();
     spoolFile = std::fopen(ResolveHostPath(SpoolPath()).c_str(), "wb");
+    if (spoolFile == nullptr) {
+        NoteFailure();
+        return false;
+    }
     WriteLine(DeviceDirective(device));
-    return spoolFile != nullptr;
+    return true;
 }
 
 void SetJustification(std::string& alignment) {
@@ -38,13 +53,9 @@ void SetJustification(std::string& alignment) {
     WriteLine(JustificationDirective(alignment));
 }
 
-void PrintControl(const std::string& control) {
-    WriteLine(ControlDirective(control));
-}
+void PrintControl(const std::string& control) { WriteLine(ControlDirective(control)); }
 
-void SpoolSend(const std::string& destination) {
-    WriteLine(SendDirective(destination));
-}
+void SpoolSend(const std::string& destination) { WriteLine(SendDirective(destination)); }
 
 void NewPage(std::int16_t lines) {
     WriteLine(PageDirective(lines));
@@ -66,9 +77,12 @@ void PrintText(std::int16_t column, const std::string& text, std::int16_t advanc
     }
 }
 
-void CloseSpool() {
-    if (spoolFile != nullptr) std::fclose(spoolFile);
+bool CloseSpool() {
+    if (spoolFile != nullptr && std::fclose(spoolFile) != 0) NoteFailure();
     spoolFile = nullptr;
+    return spoolError.empty();
 }
+
+const std::string& SpoolError() { return spoolError; }
 
 }  // namespace vela

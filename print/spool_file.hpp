@@ -34,6 +34,10 @@ extern SpoolState Spool;
 // Opens the spool file anew (an existing one is overwritten) and writes the
 // device directive. False when the file cannot be created; the writer then
 // writes nothing until the next successful OpenSpool.
+//
+// Every directive is written with its control characters (codes 0-31, 127
+// and 255) blanked, as PrintText does for its text, so that no text taken
+// from a record can end a directive or add one.
 bool OpenSpool(const std::string& device);
 
 // Replaces the alignment text with its justification code and writes the
@@ -55,7 +59,14 @@ void NewPage(std::int16_t lines);
 // text is not changed.
 void PrintText(std::int16_t column, const std::string& text, std::int16_t advance);
 
-void CloseSpool();
+// Closes the spool file. False when it could not be created, a write failed
+// (a full disk) or the close failed: the file is then incomplete, and
+// SpoolError says why.
+bool CloseSpool();
+
+// The system's reason for the first failure since the last OpenSpool; empty
+// when there was none.
+const std::string& SpoolError();
 
 // The spool file's path as the installation writes it.
 std::string SpoolPath();

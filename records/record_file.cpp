@@ -60,6 +60,11 @@ std::function<void()>& EndSeam() {
     return end;
 }
 
+OpenFailureReport& ReportSeam() {
+    static OpenFailureReport report;
+    return report;
+}
+
 void Pause(int milliseconds) {
     if (PauseSeam()) {
         PauseSeam()(milliseconds);
@@ -83,9 +88,7 @@ int SlotOf(int16_t fileNo) {
     return 0;
 }
 
-int OpenSlotOf(int16_t fileNo) {
-    return fileNo == 0 ? 0 : SlotOf(fileNo);
-}
+int OpenSlotOf(int16_t fileNo) { return fileNo == 0 ? 0 : SlotOf(fileNo); }
 
 // Operations that take the lock bias in lock modes "A" and "B".
 bool TakesLockBias(uint16_t operation) {
@@ -113,11 +116,15 @@ int16_t ReadRecord(int slotNumber, uint16_t operation) {
     int16_t status;
     // The buffers are kept between calls: reads are the program's whole
     // workload and an allocation per read would cost as much as the read.
-    static std::vector<uint8_t> data(kDataBufferSize);
+    static std::array<uint8_t, kDataBufferSize> data;
     static std::array<uint8_t, kKeyBufferSize> key;
     for (;;) {
-        const std::size_t recordLength = static_cast<std::size_t>(std::max(slot.recordLength, 0));
-        data.resize(std::max(kDataBufferSize, recordLength));
+        // A file whose records are longer than the data buffer (copied from
+        // another installation) is read cut to the buffer: the record
+        // manager fills what there is room for and says so with status 22,
+        // and the caller's area never receives more than the buffer holds.
+        const std::size_t recordLength =
+            std::min(static_cast<std::size_t>(std::max(slot.recordLength, 0)), kDataBufferSize);
         std::memset(data.data(), ' ', data.size());
         if (slot.recordAddress != nullptr && recordLength > 0) {
             std::memcpy(data.data(), slot.recordAddress, recordLength);
@@ -150,8 +157,22 @@ int16_t ReadRecord(int slotNumber, uint16_t operation) {
 }
 
 // The fatal open failure: the message, a beep, a key, and the end of the
-// program.
-void FailOpen(const std::string& path, int16_t status) {
+// program; or, where a report is installed (a batch run), the report and
+// the end with its exit code.
+void FailOpen(const std::string& path, const std::string& physical, int16_t status,
+              const std::string& detail) {
+    if (ReportSeam()) {
+        const int exitCode = ReportSeam()(HostPath(physical), status, detail);
+        std::fflush(nullptr);
+        int16_t resetStatus = 0;
+        ResetRecordFiles(resetStatus);
+        if (EndSeam()) {
+            EndSeam()();
+        } else {
+            std::exit(exitCode);
+        }
+        return;
+    }
     std::string text =
         OpenFailureText(Session.language) + path + " (" + std::to_string(status) + ")";
     if (status == kStatusNetworkFileSystem) text += NetworkDriveText(Session.language);
@@ -174,14 +195,17 @@ void FailOpen(const std::string& path, int16_t status) {
 }
 
 // The dictionary entry of base: a 2-byte length n, then n bytes of the
-// Create buffer, of which the first 1,536 are used. Empty when missing.
-std::vector<uint8_t> DictionaryEntry(const std::string& base) {
+// Create buffer, of which the first 1,536 are used. Empty when missing;
+// found says whether there was an entry to read.
+std::vector<uint8_t> DictionaryEntry(const std::string& base, bool& found) {
     std::vector<uint8_t> buffer(kDataBufferSize, 0);
     std::ifstream in(ResolveHostPath(Session.rootDir + "ddf\\" + base + ".xdf"), std::ios::binary);
     unsigned char header[2];
+    found = false;
     if (!in.read(reinterpret_cast<char*>(header), 2)) return buffer;
     const int16_t n = static_cast<int16_t>(header[0] | (header[1] << 8));
     if (n <= 0) return buffer;
+    found = true;
     in.read(reinterpret_cast<char*>(buffer.data()),
             std::min<std::streamsize>(n, static_cast<std::streamsize>(kDataBufferSize)));
     return buffer;
@@ -216,6 +240,7 @@ void OpenRecordFile(int16_t fileNo, const std::string& path, void* recordArea, i
     const std::string physical = parts.Physical();
     std::memcpy(name.data(), physical.data(), std::min(physical.size(), kKeyBufferSize - 1));
 
+    std::string detail;
     for (;;) {
         status = OpenAttempt(slot, name);
         if (status == kStatusFileInUse) {
@@ -223,14 +248,21 @@ void OpenRecordFile(int16_t fileNo, const std::string& path, void* recordArea, i
             continue;
         }
         if (status != kStatusFileNotFound) break;
-        std::vector<uint8_t> buffer = DictionaryEntry(parts.base);
+        bool found = false;
+        std::vector<uint8_t> buffer = DictionaryEntry(parts.base, found);
         uint16_t length = kDataBufferSize;
         status = RecordManagerCall(kOpCreate, slot.positionBlock.data(), buffer.data(), &length,
                                    name.data(), kKeyBufferSize, -1);
-        if (status != 0) break;
+        if (status != 0) {
+            detail = "the file is missing and cannot be created from " +
+                     HostPath(Session.rootDir + "ddf\\" + parts.base + ".xdf") +
+                     (found ? "" : ", which is missing or unreadable");
+            break;
+        }
     }
     if (status != 0) {
-        FailOpen(path, status);
+        slot = Slot{};
+        FailOpen(path, physical, status, detail);
         return;
     }
     int16_t keyLength = 0;
@@ -243,8 +275,7 @@ void ResetRecordFiles(int16_t& status) {
     uint16_t length = 0;
     status = RecordManagerCall(kOpReset, block.data(), nullptr, &length, nullptr, 0, 0);
     if (status == 0) {
-        for (Slot& slot : Slots())
-            slot = Slot{};
+        for (Slot& slot : Slots()) slot = Slot{};
     }
 }
 
@@ -335,8 +366,9 @@ int32_t RecordPosition(int16_t fileNo, int32_t position) {
     slot.keyBuffer.assign(reinterpret_cast<const char*>(key.data()), slot.keyBuffer.size());
     if (status == kStatusDataBufferLength) status = 0;
     if (status == 0 && slot.recordAddress != nullptr) {
-        const std::size_t copied =
-            std::min<std::size_t>(static_cast<std::size_t>(std::max(slot.recordLength, 0)), length);
+        const std::size_t copied = std::min<std::size_t>(
+            std::min(static_cast<std::size_t>(std::max(slot.recordLength, 0)), kDataBufferSize),
+            length);
         std::memcpy(slot.recordAddress, data.data(), copied);
     }
     return status;
@@ -368,8 +400,8 @@ void SetRecordFilePauseForTesting(std::function<void(int milliseconds)> pause) {
     PauseSeam() = std::move(pause);
 }
 
-void SetProgramEndForTesting(std::function<void()> end) {
-    EndSeam() = std::move(end);
-}
+void SetOpenFailureReport(OpenFailureReport report) { ReportSeam() = std::move(report); }
+
+void SetProgramEndForTesting(std::function<void()> end) { EndSeam() = std::move(end); }
 
 }  // namespace vela

@@ -70,6 +70,15 @@ std::string ComparableKey(const std::string& keyValue, int16_t fileNo);
 // length of an open file; both 0 if it is not open.
 void KeyInfo(int16_t fileNo, int16_t keyNumber, int16_t& keyLength, int32_t& recordLength);
 
+// How a fatal open failure is reported instead of the message window and
+// its key: given the host path of the file, the status and, when the file
+// was missing and could not be created, a few words on why; returns the
+// exit code the program ends with. A batch run installs one that says it
+// on standard error. nullptr puts the window back.
+using OpenFailureReport =
+    std::function<int(const std::string& hostPath, int16_t status, const std::string& detail)>;
+void SetOpenFailureReport(OpenFailureReport report);
+
 // Test seams. The pause between attempts on a locked file or record (the
 // waits themselves keep their rule: 3,000 ms before opening again, 1 to
 // 10,001 ms before reading again); the default sleeps. And the end of the

@@ -11,6 +11,8 @@ packages=(
     build-essential cmake pkg-config
     googletest libgtest-dev libgmock-dev
     liblmdb-dev libncurses-dev
+    libcairo2-dev libfreetype-dev fonts-dejavu-core libcurl4-openssl-dev
+    poppler-utils python3-aiosmtpd openssl
     tmux
 )
 # Only the fuzzers (-DVELA_FUZZERS=ON, built with clang) and the benchmarks

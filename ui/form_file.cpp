@@ -7,6 +7,7 @@
 #include "env/session.hpp"
 #include "env/translation.hpp"
 #include "platform/host_path.hpp"
+#include "platform/input_file.hpp"
 
 namespace vela {
 namespace {
@@ -329,15 +330,18 @@ std::string FormFilePath(const std::string& moduleName) {
 bool LoadForms(const std::string& moduleName, std::string& message) {
     const std::string path = FormFilePath(moduleName);
     const std::string host = ResolveHostPath(path);
-    std::ifstream file(host, std::ios::binary);
-    std::stringstream contents;
-    if (file) contents << file.rdbuf();
-    if (!file || file.bad()) {
+    std::string contents;
+    const InputFile read = ReadInputFile(host, contents);
+    if (read == InputFile::missing || read == InputFile::unreadable) {
         message = "the form description file " + host + " cannot be read";
         return false;
     }
+    if (read != InputFile::read) {
+        message = "the form description file " + InputFileProblem(host, read);
+        return false;
+    }
     FormFileError error;
-    if (!ReadFormDescription(contents.str(), Translate, formTables, error)) {
+    if (!ReadFormDescription(contents, Translate, formTables, error)) {
         message = "the form description file " + host + " is damaged at line " +
                   std::to_string(error.line) + ": " + error.reason;
         return false;

@@ -131,6 +131,10 @@ void ShowHelpWindow(const std::string& topic) {
     for (int row = 1; row <= view.v; ++row) {
         if (row <= view.lines) ShowLine(view, row, row);
     }
+    if (view.lines == 0 && !file.problem().empty()) {
+        LocateInWindow(1, 2);
+        Screen().Print(file.problem().substr(0, static_cast<std::size_t>(ScreenColumns() - 4)));
+    }
     view.next = view.v + 1;
 
     for (;;) {

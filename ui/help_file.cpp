@@ -1,5 +1,7 @@
 #include "ui/help_file.hpp"
 
+#include "platform/input_file.hpp"
+
 namespace vela {
 namespace {
 
@@ -10,8 +12,15 @@ constexpr char kReverse = 0x10;
 }  // namespace
 
 HelpFile::HelpFile(const std::string& hostPath, int recordLength)
-    : file_(std::fopen(hostPath.c_str(), "rb")),
-      recordLength_(recordLength > 0 ? recordLength : 1) {
+    : recordLength_(recordLength > 0 ? recordLength : 1) {
+    // Only a regular file of a sane size is a help page: a folder or a
+    // device of its name has no lines, and nothing waits on it.
+    const InputFile check = CheckInputFile(hostPath);
+    if (check != InputFile::read) {
+        if (check != InputFile::missing) problem_ = InputFileProblem(hostPath, check);
+        return;
+    }
+    file_ = std::fopen(hostPath.c_str(), "rbe");
     if (file_ == nullptr || std::fseek(file_, 0, SEEK_END) != 0) return;
     const long size = std::ftell(file_);
     if (size > 0) lines_ = static_cast<int>((size + recordLength_ / 2) / recordLength_);

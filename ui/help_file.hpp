@@ -38,7 +38,12 @@ class HelpFile {
     // what there is of it, a record beyond it is empty.
     std::string Line(int number) const;
 
+    // Why a file that is there is not read (a folder, a device, far too
+    // large), in plain words naming it; empty for a missing file.
+    const std::string& problem() const { return problem_; }
+
   private:
+    std::string problem_;
     std::FILE* file_ = nullptr;
     int recordLength_;
     int lines_ = 0;

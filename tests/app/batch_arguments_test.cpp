@@ -39,6 +39,13 @@ TEST(CommandLine, RejectedLinesSayWhy) {
     EXPECT_EQ(Parse({"--batch", "--colour", "x"}, a, error), CommandLine::error);
     EXPECT_NE(error.find("--colour"), std::string::npos);
     EXPECT_EQ(Parse({"--batch", "--kind"}, a, error), CommandLine::error);
+    EXPECT_NE(error.find("needs a value"), std::string::npos);
+    // An unknown option is named as unknown, wherever it stands.
+    for (const auto& line : std::vector<std::vector<const char*>>{
+             {"--bogus"}, {"--batch", "--bogus"}, {"--kind", "S", "--bogus"}}) {
+        EXPECT_EQ(Parse(line, a, error), CommandLine::error);
+        EXPECT_EQ(error, "unknown option --bogus");
+    }
 }
 
 }  // namespace

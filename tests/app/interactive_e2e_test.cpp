@@ -33,7 +33,9 @@ int Shell(const std::string& command) {
 std::map<std::string, std::string> ReturnFiles(const std::string& root) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file() && entry.path().parent_path().filename() == "190M2025.0A") {
+        // The check's report names the installation's own folders.
+        if (entry.is_regular_file() && entry.path().parent_path().filename() == "190M2025.0A" &&
+            entry.path().filename() != "REVISIO.TXT") {
             files[fs::relative(entry.path(), root).string()] = ReadFile(entry.path().string());
         }
     }
@@ -120,6 +122,22 @@ class InteractiveRun : public ::testing::Test {
         return static_cast<int>(answered.size());
     }
 
+    // Confirms a listing or certificate run: the print program's page
+    // viewer comes up with the documents, Esc leaves it, and the print
+    // program's line shows as the completion message until a key.
+    void ConfirmViewAndReadCompletion(const std::string& shown) {
+        EXPECT_TRUE(terminal_->WaitForText("Confirmeu el proc")) << Dump();
+        terminal_->SendText("S");
+        Key("Enter");
+        ASSERT_TRUE(terminal_->WaitForText("PgUp PgDn Home End", 60000)) << Dump();
+        EXPECT_TRUE(terminal_->WaitForText(shown)) << Dump();
+        Key("Escape");
+        ASSERT_TRUE(terminal_->WaitForText(" DOCUMENTS, ", 30000)) << Dump();
+        EXPECT_TRUE(Shows("/ROVODOVO/")) << Dump();
+        Key("Enter");
+        EXPECT_TRUE(terminal_->WaitForText("Tipus de sortida :\u25c4", 30000)) << Dump();
+    }
+
     TempFolder folder_;
     std::unique_ptr<TmuxTerminal> terminal_;
     std::string statusFile_;
@@ -155,7 +173,7 @@ TEST_F(InteractiveRun, AClerksYearEndFromTheKeyboard) {
                     " --last 9999 --contact-name \"FERRER COLL JORDI\" --contact-phone 972101010"
                     " >" +
                     folder_.path() + "batch.txt 2>&1"),
-              0)
+              5)  // the demo office's faults, found by the check of the files
         << ReadFile(folder_.path() + "batch.txt");
     const auto keyboardFiles = ReturnFiles(root);
     const auto batchFiles = ReturnFiles(batchRoot);
@@ -170,18 +188,19 @@ TEST_F(InteractiveRun, AClerksYearEndFromTheKeyboard) {
     // A listing: "R" takes the presenter form out of the way.
     terminal_->SendText("R");
     for (int field = 1; field <= 4; ++field) Key("Enter");
-    EXPECT_EQ(ConfirmAndReadMessages(), 0);
+    ConfirmViewAndReadCompletion("RELACIÓ ANYAL DE RETENCIONS");
     bool listed = false;
-    for (const auto& entry : fs::directory_iterator(session + "/ROVODOVO")) {
-        listed = listed || ReadFile(entry.path().string()).find("RELACIÓ ANYAL DE RETENCIONS") !=
-                               std::string::npos;
+    for (const auto& entry : fs::recursive_directory_iterator(session + "/ROVODOVO")) {
+        listed = listed || (entry.path().extension() == ".txt" &&
+                            ReadFile(entry.path().string()).find("RELACIÓ ANYAL DE RETENCIONS") !=
+                                std::string::npos);
     }
     EXPECT_TRUE(listed) << "no listing among the print program's documents";
 
     // Certificates, then Esc ends the program.
     terminal_->SendText("C");
     for (int field = 1; field <= 4; ++field) Key("Enter");
-    EXPECT_EQ(ConfirmAndReadMessages(), 0);
+    ConfirmViewAndReadCompletion("Certificat de retencions");
     EXPECT_NE(ReadFile(session + "/ROVODOVO.INI").find("Correu=S"), std::string::npos);
     Key("Escape");
     int status = -1;

@@ -108,8 +108,9 @@ TEST(OfficeFilesProgram, KeldCreatesMissingFilesAtStartUp) {
     WriteDictionaries(root);
     testing::WriteProgramForms(root);
     WriteFile(session / "VelaTerm.ini", "[Sistema]\r\nData=20250115\r\nIdioma=CAT\r\n");
+    // The print program is found where the build puts it: a run without it fails.
     const std::string command = "env -i RUKROOT=" + root.path() + " RUKTMP=" + session.path() +
-                                " " + KELD0190_PATH +
+                                " RUKEXE=" BIN_DIR "/ " + KELD0190_PATH +
                                 " --batch --kind R --closing 311224 --first 1 --last 9999"
                                 " </dev/null >/dev/null 2>&1";
     const int status = std::system(command.c_str());

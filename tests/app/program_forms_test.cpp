@@ -217,6 +217,36 @@ TEST_F(ProgramFormsTest, ThePresenterChecksShowTwoMessagesInTurn) {
     EXPECT_EQ(Selection.outputKind, "C");
 }
 
+// Vela.ini gets the presenter's values at the end of the program only once
+// a selection for return files has been accepted with them: values refused
+// by the check, or never confirmed, are not kept.
+TEST_F(ProgramFormsTest, OnlyAcceptedPresenterValuesAreKept) {
+    const PresenterData loaded{FixedField("PUIG SOLA MARTA", kContactNameWidth),
+                               FixedField("938861234", kContactPhoneWidth)};
+    KeepPresenter(loaded);
+    SetFieldValue(kSelection, kOutputKindField, "S");
+    ShowField(kSelection, kOutputKindField);
+    std::int16_t key = kEnter;
+
+    PresenterIntoForm({"GARCIA\tLOPEZ ANNA", "933000000"});  // refused: a tab
+    PressLater(kEnter);
+    EXPECT_EQ(CheckFormExit(kSelection, key), -1);
+    EXPECT_EQ(KeptPresenter().contactName, loaded.contactName);
+
+    PresenterIntoForm({"GARCIA LOPEZ ANNA", "933000000"});  // good, but not confirmed
+    Type("N");
+    Press(kEnter);
+    EXPECT_EQ(CheckFormExit(kSelection, key), -1);
+    EXPECT_EQ(KeptPresenter().contactName, loaded.contactName);
+
+    Type("S");
+    Press(kEnter);
+    EXPECT_EQ(CheckFormExit(kSelection, key), 0);
+    EXPECT_EQ(KeptPresenter().contactName, FixedField("GARCIA LOPEZ ANNA", kContactNameWidth));
+    EXPECT_EQ(KeptPresenter().contactPhone, "933000000");
+    EXPECT_EQ(console_->PendingScript(), 0u);
+}
+
 TEST_F(ProgramFormsTest, TheConfirmationDecides) {
     const struct {
         const char* typed;

@@ -45,6 +45,38 @@ TEST(Selection, PresenterMessagesComeInTurn) {
               std::vector<std::string>{Cp850("HEU D'INDICAR EL TELÈFON DE CONTACTE")});
 }
 
+// Values that would break the return record's fixed layout or the INI file
+// they are kept in: control characters in the name, anything but digits in
+// the telephone. Each gets its message; good values still pass with their
+// blank padding.
+TEST(Selection, ContactValuesRefuseControlCharactersAndLetters) {
+    const std::string good = "GARCIA LOPEZ ANNA" + std::string(23, ' ');
+    for (const std::string& name :
+         {std::string("GARCIA\tLOPEZ ANNA"), std::string("GARCIA LOPEZ ANNA\r\nNom=X"),
+          std::string("GARCIA LOPEZ\x7f ANNA"), std::string("\t\t\t")}) {
+        const SelectionCheck check = CheckSelection(Fields("S", name, "933000000"));
+        EXPECT_FALSE(check.accepted) << name;
+        EXPECT_EQ(check.messages, std::vector<std::string>{"NOM DE CONTACTE INCORRECTE"}) << name;
+    }
+    for (const char* phone : {"9x3445566", "93 300 00", "933-0000 ", "93300000\t"}) {
+        const SelectionCheck check = CheckSelection(Fields("S", good, phone));
+        EXPECT_FALSE(check.accepted) << phone;
+        EXPECT_EQ(check.messages, std::vector<std::string>{Cp850("TELÈFON DE CONTACTE INCORRECTE")})
+            << phone;
+    }
+    // Letters first read as no telephone at all, as before.
+    EXPECT_EQ(CheckSelection(Fields("S", good, "x93344556")).messages,
+              std::vector<std::string>{Cp850("HEU D'INDICAR EL TELÈFON DE CONTACTE")});
+    // Both at once: the messages in turn.
+    EXPECT_EQ(CheckSelection(Fields("S", "A\tB C D", "93a")).messages,
+              (std::vector<std::string>{"NOM DE CONTACTE INCORRECTE",
+                                        Cp850("TELÈFON DE CONTACTE INCORRECTE")}));
+    EXPECT_TRUE(CheckSelection(Fields("S", good, "933000000")).accepted);
+    EXPECT_TRUE(CheckSelection(Fields("S", good, "93300    ")).accepted);
+    // Only return files look at the presenter's values.
+    EXPECT_TRUE(CheckSelection(Fields("R", "A\tB", "9x")).accepted);
+}
+
 TEST(Selection, AReversedOwnerRangeIsRefusedSilently) {
     SelectionFields fields = Fields("R", "", "");
     fields.firstOwner = "100 ";

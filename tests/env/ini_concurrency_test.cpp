@@ -18,8 +18,7 @@ pid_t StartWriter(const std::string& file, const std::string& key, int times) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         bool ok = true;
-        for (int i = 0; i < times; ++i)
-            ok = IniWrite(file, "S", key, std::to_string(i)) && ok;
+        for (int i = 0; i < times; ++i) ok = IniWrite(file, "S", key, std::to_string(i)) && ok;
         ::_exit(ok ? 0 : 1);
     }
     return pid;

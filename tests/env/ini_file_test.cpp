@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/support/temp_folder.hpp"
 
@@ -67,6 +68,16 @@ TEST_F(IniReadTest, TheFirstMatchingKeyWinsAndLinesBeforeAHeaderAreIgnored) {
 TEST_F(IniReadTest, MissingOrUnreadableFilesGiveEmptyText) {
     EXPECT_EQ(IniRead(folder_ / "none.ini", "S", "k"), "");
     EXPECT_EQ(IniRead(folder_.path(), "S", "k"), "");  // a folder
+    // An endless device and a pipe nobody writes: empty at once, no wait,
+    // no memory exhausted; and IniWrite never replaces them.
+    ::symlink("/dev/zero", (folder_ / "zero.ini").c_str());
+    ::mkfifo((folder_ / "pipe.ini").c_str(), 0600);
+    EXPECT_EQ(IniRead(folder_ / "zero.ini", "S", "k"), "");
+    EXPECT_EQ(IniRead(folder_ / "pipe.ini", "S", "k"), "");
+    EXPECT_FALSE(IniWrite(folder_ / "zero.ini", "S", "k", "v"));
+    struct stat info {};
+    EXPECT_EQ(::lstat((folder_ / "zero.ini").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
     EXPECT_EQ(Read(std::string("\0\xff\x01[S]\0k=\0", 11), "S", "k"), "");
     EXPECT_EQ(Read("", "S", "k"), "");
 }

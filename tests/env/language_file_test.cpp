@@ -85,8 +85,7 @@ TEST(LanguageFile, EveryRecordHasFourWordings) {
 TEST(LanguageFile, TranslatesEveryTextOfTheProgram) {
     const std::string contents = LanguageFileContents();
     std::set<std::string> keys;
-    for (const LanguageRecord& record : ReadLanguageRecords(contents))
-        keys.insert(record[0]);
+    for (const LanguageRecord& record : ReadLanguageRecords(contents)) keys.insert(record[0]);
 
     // Where each text comes from, for the failure message.
     std::vector<std::pair<std::string, std::string>> texts;

@@ -7,13 +7,10 @@
 namespace vela::testing {
 namespace {
 
-bool IsIdentifierChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
+bool IsIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 void SkipSpace(std::string_view s, std::size_t& pos) {
-    while (pos < s.size() && std::isspace(static_cast<unsigned char>(s[pos])))
-        ++pos;
+    while (pos < s.size() && std::isspace(static_cast<unsigned char>(s[pos]))) ++pos;
 }
 
 // Reads the string literal starting at s[pos] (an opening quote), and any
@@ -108,8 +105,7 @@ class ItemReader {
     bool AtEnd() const { return pos_ >= s_.size(); }
 
     std::string Text() {
-        while (pos_ < s_.size() && s_[pos_] == ' ')
-            ++pos_;
+        while (pos_ < s_.size() && s_[pos_] == ' ') ++pos_;
         std::string item;
         const auto atEnd = [&] { return s_[pos_] == ',' || s_[pos_] == '\r' || s_[pos_] == '\n'; };
         if (pos_ < s_.size() && s_[pos_] == '"') {
@@ -117,12 +113,10 @@ class ItemReader {
             const std::size_t stop = close == std::string_view::npos ? s_.size() : close;
             item = s_.substr(pos_ + 1, stop - pos_ - 1);
             pos_ = stop + 1;
-            while (pos_ < s_.size() && !atEnd())
-                ++pos_;
+            while (pos_ < s_.size() && !atEnd()) ++pos_;
         } else {
             const std::size_t begin = pos_;
-            while (pos_ < s_.size() && !atEnd())
-                ++pos_;
+            while (pos_ < s_.size() && !atEnd()) ++pos_;
             item = s_.substr(begin, pos_ - begin);
         }
         if (pos_ < s_.size()) {
@@ -153,25 +147,22 @@ std::vector<std::string> FormDescriptionTexts(std::string_view contents) {
         reader.SkipComments();
         reader.Text();  // keyList
         const long fieldCount = reader.Number();
-        for (int i = 0; i < 5; ++i)
-            reader.Number();  // linkedForm, window
+        for (int i = 0; i < 5; ++i) reader.Number();  // linkedForm, window
         for (long field = 1; field <= fieldCount && !reader.AtEnd(); ++field) {
-            reader.Number();      // row
-            reader.Number();      // column
-            keep(reader.Text());  // label
-            for (int i = 0; i < 6; ++i)
-                reader.Number();  // length .. listNo
-            keep(reader.Text());  // choices
+            reader.Number();                              // row
+            reader.Number();                              // column
+            keep(reader.Text());                          // label
+            for (int i = 0; i < 6; ++i) reader.Number();  // length .. listNo
+            keep(reader.Text());                          // choices
         }
     }
     reader.SkipComments();
     const long listCount = reader.Number();
     for (long list = 1; list <= listCount && !reader.AtEnd(); ++list) {
         reader.SkipComments();
-        for (int i = 0; i < 7; ++i)
-            reader.Number();  // recordFile .. filterForm
-        keep(reader.Text());  // title
-        reader.Number();      // nextList
+        for (int i = 0; i < 7; ++i) reader.Number();  // recordFile .. filterForm
+        keep(reader.Text());                          // title
+        reader.Number();                              // nextList
     }
     return texts;
 }

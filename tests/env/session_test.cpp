@@ -138,8 +138,7 @@ TEST_F(SessionTest, RunModeTestsCgiFirst) {
 TEST_F(SessionTest, BinaryIniFilesNeverCrash) {
     ScopedEnvironment tmp("RUKTMP", folder_.path().c_str());
     std::string noise;
-    for (int i = 0; i < 4096; ++i)
-        noise += static_cast<char>((i * 7919) % 256);
+    for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919) % 256);
     WriteFile(folder_ / "Sessio.ini", noise);
     WriteFile(folder_ / "VelaTerm.ini", "[Sistema]\r\nData=" + noise.substr(0, 300) + "\r\n");
     ReadSession();

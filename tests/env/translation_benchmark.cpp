@@ -22,16 +22,14 @@ void BM_TranslateLastRecord(benchmark::State& state) {
     Session.rootDir = root.string() + "/";
     Session.language = "SPA";
     SetTranslationModule("KELD0190");
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Translate("TOTALS"));
+    for (auto _ : state) benchmark::DoNotOptimize(Translate("TOTALS"));
     std::filesystem::remove_all(root);
 }
 BENCHMARK(BM_TranslateLastRecord);
 
 void BM_TranslateCatalan(benchmark::State& state) {
     Session.language = "CAT";
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Translate("TOTALS"));
+    for (auto _ : state) benchmark::DoNotOptimize(Translate("TOTALS"));
 }
 BENCHMARK(BM_TranslateCatalan);
 

@@ -1,7 +1,9 @@
 #include "env/translation.hpp"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include <filesystem>
 
 #include "env/session.hpp"
 #include "platform/code_page_850.hpp"
@@ -112,6 +114,18 @@ TEST_F(TranslateTest, NoModuleNameYetReadsAndCreatesNothing) {
 TEST_F(TranslateTest, AMissingLocaleFolderGivesTheTextUnchanged) {
     Session.rootDir = root_ / "ELSEWHERE/";
     Session.language = "GLG";
+    EXPECT_EQ(Translate("A"), "A");
+}
+
+// A folder or an endless device where the language file should be: no
+// translations, and the program goes on (reading a folder as a stream
+// used to end it with an exception).
+TEST_F(TranslateTest, AFolderOrDeviceInTheFilesPlaceGivesTheTextUnchanged) {
+    Session.language = "SPA";
+    std::filesystem::create_directories(LanguageFile());
+    EXPECT_EQ(Translate("A"), "A");
+    std::filesystem::remove(LanguageFile());
+    std::filesystem::create_symlink("/dev/zero", LanguageFile());
     EXPECT_EQ(Translate("A"), "A");
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
 #include "env/session.hpp"
 #include "print/spool_directives.hpp"
 #include "tests/support/temp_folder.hpp"
@@ -156,7 +160,46 @@ TEST_F(SpoolFileTest, AMissingFolderOpensNothing) {
     EXPECT_FALSE(OpenSpool("A"));
     PrintText(1, "A", 1);  // written nowhere, but still counted
     EXPECT_EQ(Spool.lineCount, 1);
-    CloseSpool();
+    EXPECT_FALSE(CloseSpool());
+    EXPECT_FALSE(SpoolError().empty());
+}
+
+// Texts taken from records go into send and control directives as well as
+// text lines: none of them may end its line early and start a directive of
+// its own.
+TEST_F(SpoolFileTest, RecordTextsCannotAddDirectives) {
+    ASSERT_TRUE(OpenSpool("PDF\r\nSENDx@y.es"));
+    NewPage(66);
+    SpoolSend("a@b.es\r\nSENDevil@x.es,,X\nPAGE 1 ,,NAME\x7f");
+    PrintControl("@e\nSENDevil@x.es");
+    std::string alignment = "n5 \\a\tb\\";
+    SetJustification(alignment);
+    PrintText(1, "LINE\r\n 1 ,INJECTED, 1 ", 1);
+    EXPECT_TRUE(CloseSpool());
+    EXPECT_TRUE(SpoolError().empty());
+    EXPECT_EQ(Written(),
+              "DEVICEPDF  SENDx@y.es\r\n"
+              "PAGE 66 \r\n"
+              "SENDa@b.es  SENDevil@x.es,,X PAGE 1 ,,NAME \r\n"
+              "*@e SENDevil@x.es\r\n"
+              "JUSN 5 \\a b\\\r\n"
+              " 1 ,LINE   1 ,INJECTED, 1 , 1 \r\n");
+}
+
+// A full disk (here the device that is always full) cuts the spool file
+// short: the close says so, with the system's reason.
+TEST_F(SpoolFileTest, AFailedWriteIsReportedAtTheClose) {
+    std::filesystem::create_symlink("/dev/full", folder_ / "rovodovo.tmp");
+    ASSERT_TRUE(OpenSpool("PDF"));
+    NewPage(66);
+    for (int line = 0; line < 2000; ++line) PrintText(1, std::string(60, 'X'), 1);
+    EXPECT_FALSE(CloseSpool());
+    EXPECT_EQ(SpoolError(), std::strerror(ENOSPC));
+    // The next spool file starts with a clean slate.
+    std::filesystem::remove(folder_ / "rovodovo.tmp");
+    ASSERT_TRUE(OpenSpool("PDF"));
+    EXPECT_TRUE(CloseSpool());
+    EXPECT_TRUE(SpoolError().empty());
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "env/session.hpp"
@@ -236,8 +238,7 @@ TEST_F(RecordFileTest, LockModeAWaitsWithItsMessageShownOnce) {
     ASSERT_EQ(holder.Get(kOpGetEqual + kLockNoWaitBias, 0, "0002"), 0);
     const std::vector<Cell> before = [] {
         std::vector<Cell> cells;
-        for (int column = 1; column <= 80; ++column)
-            cells.push_back(Screen().At(22, column));
+        for (int column = 1; column <= 80; ++column) cells.push_back(Screen().At(22, column));
         return cells;
     }();
     std::vector<int> depths;
@@ -418,6 +419,83 @@ TEST_F(RecordFileTest, AFileOnANetworkDriveIsRefusedWithItsReason) {
         EXPECT_NE(watching.seen.back().find(expected), std::string::npos) << watching.seen.back();
     }
     EXPECT_FALSE(testing::FileExists(root / "DADES/Fresh.dat"));
+}
+
+// A file copied from another installation whose records are longer than the
+// layer's 1,536-byte data buffer: every read comes back cut to the buffer,
+// and not one byte lands beyond it in the caller's area.
+TEST_F(RecordFileTest, RecordsLongerThanTheDataBufferAreCutToIt) {
+    constexpr std::size_t kLong = 4096;
+    const std::vector<uint8_t> buffer = testing::CreateBuffer(kLong, {{{1, 4, 0}}});
+    ASSERT_EQ(testing::CreateFile(root / "DADES/VLong.dat", buffer), 0);
+    {
+        RecordFileClient writer;
+        ASSERT_EQ(writer.Open(root / "DADES/VLong.dat", 0, "4719"), 0);
+        for (const char* code : {"0001", "0002"}) {
+            std::string record = testing::Record(kLong, {{1, code}});
+            for (std::size_t i = 4; i < kLong; ++i) record[i] = static_cast<char>('a' + i % 26);
+            ASSERT_EQ(writer.Insert(record), 0);
+        }
+    }
+    // The area the program gives: the data buffer's size, then a guard.
+    std::vector<char> wide(1536 + 256, '#');
+    int16_t status = -1;
+    OpenRecordFile(8, Session.rootDir + "DADES\\VLong", wide.data(), status);
+    ASSERT_EQ(status, 0);
+    const auto guardIntact = [&] {
+        return std::all_of(wide.begin() + 1536, wide.end(), [](char c) { return c == '#'; });
+    };
+    FindRecord(8, 0, "0001", 0, status);
+    EXPECT_EQ(status, 0);  // the record manager's 22 (short buffer) reads as found
+    EXPECT_EQ(std::string(wide.data(), 4), "0001");
+    EXPECT_EQ(wide[1535], static_cast<char>('a' + 1535 % 26));
+    EXPECT_TRUE(guardIntact());
+    StepRecord(8, 1, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::string(wide.data(), 4), "0002");
+    EXPECT_TRUE(guardIntact());
+    const int32_t position = RecordPosition(8, 0);
+    FindRecord(8, 0, "0001", 0, status);
+    EXPECT_EQ(RecordPosition(8, position), 0);
+    EXPECT_EQ(std::string(wide.data(), 4), "0002");
+    EXPECT_TRUE(guardIntact());
+    StepRecord(8, 1, status);
+    EXPECT_EQ(status, kStatusEndOfFile);
+}
+
+// A batch run has no one to press a key: the failure goes to the installed
+// report, with the file's host path and the status, and the program ends
+// with the report's exit code, without a window.
+TEST_F(RecordFileTest, AnInstalledReportReplacesTheMessageWindow) {
+    struct Reported {
+        std::string path;
+        int16_t status;
+        std::string detail;
+    };
+    std::vector<Reported> reported;
+    SetOpenFailureReport([&](const std::string& path, int16_t status, const std::string& detail) {
+        reported.push_back({path, status, detail});
+        return 4;
+    });
+    auto console = std::make_unique<WatchingConsole>();
+    WatchingConsole& watching = *console;
+    InstallConsole(std::move(console));
+    int16_t status = -1;
+    testing::WriteFile(root / "DADES/Damaged.dat", "not a record file");
+    OpenRecordFile(4, Session.rootDir + "DADES\\Damaged", area, status);
+    OpenRecordFile(5, Session.rootDir + "DADES\\NoEntry", area, status);
+    SetOpenFailureReport(nullptr);
+    ASSERT_EQ(reported.size(), 2u);
+    EXPECT_EQ(reported[0].path, root / "DADES/Damaged.dat");
+    EXPECT_EQ(reported[0].status, kStatusNotRecordFile);
+    EXPECT_EQ(reported[0].detail, "");
+    EXPECT_EQ(reported[1].path, root / "DADES/NoEntry.dat");
+    EXPECT_NE(reported[1].detail.find(root / "ddf/NoEntry.xdf"), std::string::npos);
+    EXPECT_NE(reported[1].detail.find("missing or unreadable"), std::string::npos);
+    EXPECT_EQ(ends, 2);
+    EXPECT_TRUE(watching.seen.empty());  // no key was waited for
+    EXPECT_EQ(watching.Beeps(), 0);
+    EXPECT_EQ(windowDepth, 0);
 }
 
 }  // namespace

@@ -178,6 +178,17 @@ TEST_F(LoadFormsTest, MessagesNameTheFileAndTheLine) {
     EXPECT_FALSE(LoadForms("KTEST", message));
     EXPECT_NE(message.find(folder_ / "FORMS/KTEST.KFM"), std::string::npos) << message;
     EXPECT_NE(message.find("line 3"), std::string::npos) << message;
+
+    // A folder or an endless device in the file's place: refused, named.
+    std::filesystem::remove(folder_ / "FORMS/KTEST.KFM");
+    std::filesystem::create_directory(folder_ / "FORMS/KTEST.KFM");
+    EXPECT_FALSE(LoadForms("KTEST", message));
+    EXPECT_EQ(message, "the form description file " + folder_ / "FORMS/KTEST.KFM" +
+                           " is a folder or a device, not a file");
+    std::filesystem::remove(folder_ / "FORMS/KTEST.KFM");
+    std::filesystem::create_symlink("/dev/zero", folder_ / "FORMS/KTEST.KFM");
+    EXPECT_FALSE(LoadForms("KTEST", message));
+    EXPECT_NE(message.find("not a file"), std::string::npos) << message;
 }
 
 TEST_F(LoadFormsTest, LoadsIntoTheProgramTablesAndForgetsTheResumeForm) {

@@ -223,6 +223,21 @@ TEST_F(HelpWindowTest, MissingFileGivesAnEmptyWindow) {
     EXPECT_EQ(windowDepth, 0);
 }
 
+// A folder or an endless device where the page should be: the window says
+// what is wrong with the file instead of reading it.
+TEST_F(HelpWindowTest, AFolderOrDeviceInsteadOfThePageIsNamed) {
+    ::mkdir((root_ / "AJUDA/FOLDER.HLP").c_str(), 0777);
+    ::symlink("/dev/zero", (root_ / "AJUDA/ZERO.HLP").c_str());
+    for (const char* topic : {"FOLDER", "ZERO"}) {
+        const Frames frames = Browse(topic, {keys::kDown, keys::kEnd});
+        ASSERT_EQ(frames.size(), 3u);
+        EXPECT_EQ(frames[0].first, root_ / "AJUDA/" + std::string(topic) +
+                                       ".HLP is a folder or a device, not a file");
+        EXPECT_EQ(windowDepth, 0);
+    }
+    EXPECT_EQ(HelpFile(root_ / "AJUDA/ZERO.HLP", 80).Lines(), 0);
+}
+
 TEST_F(HelpWindowTest, F1OpensTheMenuHelpOverTheTopic) {
     WriteFile(root_ / "AJUDA/KELD0190.HLP", Page(30));
     WriteFile(root_ / "AJUDA/KOBAMENU.HLP", Page(5, "MENU "));

@@ -8,6 +8,7 @@ namespace vela {
 const char* const kDemoUsage =
     "usage: vela-demo ROOT [--seed N] [--size small|large|COUNT] [--year YYYY]\n"
     "                 [--no-data] [--replace] [--unload DIR] [--csv DIR] [--data DIR]\n"
+    "                 [--no-check-cases]\n"
     "  Writes a complete installation in ROOT: Vela.ini, FORMS, LOCALE, AJUDA,\n"
     "  ddf and the nine record files filled with the demo office.\n"
     "  --seed N     the office made (default 1); the same seed makes the same office\n"
@@ -21,7 +22,11 @@ const char* const kDemoUsage =
     "  --unload DIR also write each file's records as an unload file DIR/<name>.unl\n"
     "  --csv DIR    also write each file's records as a CSV file DIR/<name>.csv, as\n"
     "               recutil export writes them and recutil import reads them\n"
-    "  --data DIR   the installation data to copy (LOCALE, FORMS, AJUDA)\n";
+    "  --data DIR   the installation data to copy (LOCALE, FORMS, AJUDA)\n"
+    "  --no-check-cases  leave out the two owners and ten payees whose faults\n"
+    "               the check of return files reports, and the sample return\n"
+    "               files of AEAT/190M<year>.0A/P0003, AEAT/190M<year-1>.0A/ and\n"
+    "               LLISTAT<year-1>.TXT\n";
 
 namespace {
 
@@ -40,6 +45,7 @@ std::optional<DemoArguments> ParseDemoArguments(const std::vector<std::string>& 
                                                 std::string& error) {
     DemoArguments result;
     result.office.owners = kSmallOffice;
+    result.office.checkCases = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool takesValue = arg == "--seed" || arg == "--size" || arg == "--year" ||
@@ -54,6 +60,8 @@ std::optional<DemoArguments> ParseDemoArguments(const std::vector<std::string>& 
             return result;
         } else if (arg == "--no-data") {
             result.noData = true;
+        } else if (arg == "--no-check-cases") {
+            result.office.checkCases = false;
         } else if (arg == "--replace") {
             result.replace = true;
         } else if (arg == "--seed") {
@@ -67,6 +75,7 @@ std::optional<DemoArguments> ParseDemoArguments(const std::vector<std::string>& 
             const std::string& value = args[++i];
             if (value == "small") {
                 result.office.owners = kSmallOffice;
+                result.office.checkCases = true;
             } else if (value == "large") {
                 result.office.owners = kLargeOffice;
             } else if (Number(value, 1, 9999, number)) {

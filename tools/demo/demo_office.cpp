@@ -4,9 +4,10 @@
 #include <array>
 #include <cstdio>
 
+#include "datenum/tax_numbers.hpp"
 #include "datenum/text_utils.hpp"
 #include "platform/code_page_850.hpp"
-#include "tools/demo/tax_numbers.hpp"
+#include "tools/demo/demo_check_cases.hpp"
 
 namespace vela {
 
@@ -516,6 +517,7 @@ DemoCounts GenerateDemoOffice(const DemoOptions& options, DemoRecordSink& sink) 
             writer.Finish();
         }
     }
+    if (options.checkCases) GenerateCheckCases(options, owners + 1, payeeCount + 1, sink, counts);
     return counts;
 }
 

@@ -29,6 +29,9 @@ struct DemoOptions {
     std::uint64_t seed = 1;
     int owners = 12;  // 1 ... 9999
     int year = 2025;  // the year of the return; payments run from the year before
+    // Adds the owners and payees whose faults the check of return files
+    // finds (demo_check_cases.hpp), after the office's own.
+    bool checkCases = false;
 };
 
 inline constexpr int kSmallOffice = 12;

@@ -6,6 +6,7 @@
 
 #include "tools/demo/csv_file_sink.hpp"
 #include "tools/demo/demo_arguments.hpp"
+#include "tools/demo/demo_check_cases.hpp"
 #include "tools/demo/demo_installation.hpp"
 #include "tools/demo/record_file_sink.hpp"
 
@@ -74,6 +75,12 @@ int main(int argc, char** argv) {
     if ((!arguments->unloadDir.empty() && !unload.Close(error)) ||
         (!arguments->csvDir.empty() && !csv.Close(error)) ||
         (!arguments->noData && !files.Close(error))) {
+        std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
+        return 1;
+    }
+    // The sample return files belong to the demo's own records only.
+    if (!arguments->noData && arguments->office.checkCases &&
+        !vela::WriteSampleReturns(arguments->root, arguments->office, error)) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;
     }

@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,10 +35,22 @@ bool Run(const std::vector<std::string>& command) {
     std::vector<char*> argv;
     for (const std::string& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    // The opener gets SIGCHLD's default action whatever this launcher was
+    // given, so that it can wait for its own children too.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGCHLD);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+    const int spawned = ::posix_spawn(&pid, argv[0], nullptr, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) return false;
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return false;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -54,6 +68,9 @@ void Tell(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Started with SIGCHLD ignored, the system would reap the opener by
+    // itself and the wait for it would never succeed.
+    std::signal(SIGCHLD, SIG_DFL);
     if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
         const bool help = argc == 2;
         std::fputs(kUsage, help ? stdout : stderr);

@@ -1,103 +1,120 @@
-// ROVODOVO: the family's print program, in its plain-text form. It reads the
-// session's spool file "rovodovo.tmp" and "ROVODOVO.INI" [Opcions] "Correu",
-// and writes every document of the spool file as a text rendering into the
-// session folder's "ROVODOVO" folder, with an index naming the documents
-// tagged for e-mail and their recipients.
+// ROVODOVO: the family's print program. Reads the session's spool file
+// "rovodovo.tmp" and "ROVODOVO.INI" [Opcions] "Correu", writes every
+// document as PDF and text into a run folder of its own, shows, prints or
+// sends them as the device and the installation's settings say, and prints
+// one line naming the folder and the counts. With --resend FOLDER it sends
+// what the send log of an earlier run folder does not show as sent.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "datenum/calendar_dates.hpp"
+#include "datenum/text_utils.hpp"
 #include "env/ini_file.hpp"
 #include "env/session.hpp"
 #include "env/session_check.hpp"
-#include "platform/code_page_850.hpp"
+#include "env/translation.hpp"
+#include "platform/clock.hpp"
 #include "platform/host_path.hpp"
-#include "tools/print_program/spool_document.hpp"
+#include "platform/terminal/terminal_console.hpp"
+#include "tools/print_program/page_viewer.hpp"
+#include "tools/print_program/print_job.hpp"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: ROVODOVO\n"
-    "  Renders the session's spool file (RUKTMP/rovodovo.tmp) as text files in\n"
-    "  RUKTMP/ROVODOVO/, one a document, with INDEX.txt listing them and the\n"
-    "  documents to be sent by e-mail (ROVODOVO.INI [Opcions] Correu=S).\n";
+    "       ROVODOVO --resend FOLDER\n"
+    "  Renders the session's spool file (RUKTMP/rovodovo.tmp) into a run folder of\n"
+    "  its own under RUKTMP/ROVODOVO/ (or Vela.ini [Impressio] Carpeta): one PDF and\n"
+    "  one text file a document, INDEX.txt and, with ROVODOVO.INI [Opcions]\n"
+    "  Correu=S, the e-mail send log ENVIAMENTS.txt. The spool's device decides the\n"
+    "  rest: PANTALLA shows the documents, PDF and FITXER only write them, any other\n"
+    "  name is a printer queue for lp -d. Vela.ini [Correu] says how e-mail goes out.\n"
+    "  --resend FOLDER sends the documents of FOLDER its send log does not show as\n"
+    "  sent. Exit: 0 done, 1 some document not printed or sent, 2 usage, 3 no spool\n"
+    "  file (or no run folder).\n";
 
-bool WriteText(const std::string& hostPath, const std::string& text) {
-    std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
-    out << text;
-    return static_cast<bool>(out);
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string Render(const vela::SpoolDocument& document) {
-    std::string text;
-    for (std::size_t p = 0; p < document.pages.size(); ++p) {
-        if (p > 0) text += "\f\n";
-        for (const std::string& line : document.pages[p].lines) {
-            text += vela::Utf8FromCp850(line);
-            text += '\n';
-        }
+int WorkDateYmd() {
+    const std::string digits = vela::UnpackDigits(vela::Session.workDate);
+    if (digits.size() == 8 && digits != "00000000") return std::atoi(digits.c_str());
+    return vela::TodayYmd();
+}
+
+int Finish(const vela::PrintJobReport& report) {
+    for (const std::string& problem : report.problems) {
+        std::fprintf(stderr, "ROVODOVO: %s\n", problem.c_str());
     }
-    return text;
+    if (!report.line.empty()) std::printf("%s\n", report.line.c_str());
+    std::fflush(stdout);
+    return report.status;
+}
+
+void Show(const std::string& folder) {
+    std::string error;
+    auto console = vela::terminal::TerminalConsole::Open(error);
+    if (!console) {
+        std::fprintf(stderr, "ROVODOVO: the documents cannot be shown: %s\n", error.c_str());
+        return;
+    }
+    vela::InstallConsole(std::move(console));
+    vela::ViewDocuments(vela::RunFolderDocuments(folder));
+    vela::InstallConsole(nullptr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        const bool help = std::strcmp(argv[1], "--help") == 0;
-        std::fputs(kUsage, help ? stdout : stderr);
-        return help ? 0 : 2;
+    std::string resend;
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--resend") == 0) {
+        resend = argv[2];
+    } else if (argc != 1) {
+        std::fputs(kUsage, stderr);
+        return 2;
     }
     vela::ReadSession();
     if (const std::string missing = vela::MissingSession("ROVODOVO"); !missing.empty()) {
         std::fprintf(stderr, "ROVODOVO: %s\n", missing.c_str());
         return 1;
     }
-    const std::string spoolPath = vela::ResolveHostPath(vela::Session.tmpDir + "rovodovo.tmp");
-    std::ifstream in(spoolPath, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "ROVODOVO: cannot read the spool file %s\n", spoolPath.c_str());
-        return 1;
+    vela::SetTranslationModule("KELD0190");
+    const std::string velaIni = vela::Session.rootDir + "Vela.ini";
+    if (!resend.empty()) {
+        while (resend.size() > 1 && resend.back() == '/') resend.pop_back();
+        return Finish(vela::ResendRunFolder(resend, velaIni));
     }
-    std::ostringstream spool;
-    spool << in.rdbuf();
-    const vela::SpoolContents contents = vela::ReadSpool(spool.str());
-    const bool mail =
-        vela::IniRead(vela::Session.tmpDir + "ROVODOVO.INI", "Opcions", "Correu") == "S";
 
-    const std::string folder = vela::ResolveHostPath(vela::Session.tmpDir + "ROVODOVO");
-    ::mkdir(folder.c_str(), 0777);
-    std::string index = "device: " + vela::Utf8FromCp850(contents.device) + "\n";
-    index += std::string("e-mail: ") + (mail ? "yes" : "no") + "\n";
-    for (std::size_t d = 0; d < contents.documents.size(); ++d) {
-        const vela::SpoolDocument& document = contents.documents[d];
-        char name[32];
-        std::snprintf(name, sizeof name, "DOC%04zu.txt", d + 1);
-        if (!WriteText(folder + "/" + name, Render(document))) {
-            std::fprintf(stderr, "ROVODOVO: cannot write %s/%s\n", folder.c_str(), name);
-            return 1;
+    vela::PrintJobOptions options;
+    options.spoolPath = vela::ResolveHostPath(vela::Session.tmpDir + "rovodovo.tmp");
+    options.velaIni = velaIni;
+    options.mail = vela::TrimBlanks(vela::IniRead(vela::Session.tmpDir + "ROVODOVO.INI", "Opcions",
+                                                  "Correu")) == "S";
+    options.workDate = WorkDateYmd();
+    options.terminal = ::isatty(STDIN_FILENO) != 0;
+    options.runParent = vela::ResolveHostPath(vela::Session.tmpDir + "ROVODOVO");
+    const std::string carpeta = vela::TrimBlanks(vela::IniRead(velaIni, "Impressio", "Carpeta"));
+    if (!carpeta.empty()) {
+        const std::string host = vela::ResolveHostPath(carpeta);
+        if (IsFolder(host)) {
+            options.runParent = host;
+        } else {
+            std::fprintf(stderr, "ROVODOVO: [Impressio] Carpeta %s is not a folder; using %s\n",
+                         host.c_str(), options.runParent.c_str());
         }
-        index += std::string(name) + "\tpages " + std::to_string(document.pages.size());
-        if (!document.sendTo.empty() || mail) {
-            const auto comma = document.sendTo.find(",,");
-            const std::string address = document.sendTo.substr(0, comma);
-            const std::string recipient =
-                comma == std::string::npos ? std::string() : document.sendTo.substr(comma + 2);
-            index += "\tsend to: " + vela::Utf8FromCp850(address) +
-                     "\trecipient: " + vela::Utf8FromCp850(recipient);
-        }
-        index += "\n";
     }
-    for (const std::string& line : contents.unreadLines) {
-        index += "unread spool line: " + vela::Utf8FromCp850(line) + "\n";
-    }
-    if (!WriteText(folder + "/INDEX.txt", index)) {
-        std::fprintf(stderr, "ROVODOVO: cannot write %s/INDEX.txt\n", folder.c_str());
-        return 1;
-    }
-    return 0;
+    const vela::PrintJobReport report = vela::RunPrintJob(options);
+    if (report.show) Show(report.folder);
+    return Finish(report);
 }

@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "datenum/tax_numbers.hpp"
 #include "env/ini_file.hpp"
 #include "platform/code_page_850.hpp"
 #include "tests/support/temp_folder.hpp"
 #include "tools/demo/csv_file_sink.hpp"
 #include "tools/demo/demo_arguments.hpp"
-#include "tools/demo/tax_numbers.hpp"
 #include "tools/demo/unload_file.hpp"
 
 namespace vela {
@@ -30,6 +30,8 @@ TEST(DemoArguments, CommandLines) {
     EXPECT_EQ(a->office.owners, kSmallOffice);
     EXPECT_EQ(a->office.seed, 1u);
     EXPECT_FALSE(a->noData);
+    EXPECT_TRUE(a->office.checkCases);
+    EXPECT_FALSE(ParseDemoArguments({"root", "--no-check-cases"}, error)->office.checkCases);
     a = ParseDemoArguments({"--size", "large", "root", "--seed", "42", "--no-data", "--replace"},
                            error);
     ASSERT_TRUE(a) << error;

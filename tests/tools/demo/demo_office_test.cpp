@@ -2,14 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/records/record_layouts.hpp"
+#include "datenum/tax_numbers.hpp"
 #include "platform/code_page_850.hpp"
-#include "tools/demo/tax_numbers.hpp"
 #include "tools/demo/unload_file.hpp"
 
 namespace vela {
@@ -100,8 +101,8 @@ TEST(DemoOffice, SmallOfficeHoldsEveryCase) {
     }
     // Nine territories in the table, every administration folder and one
     // without a folder of its own.
-    EXPECT_EQ(territories, (std::set<std::string>{"00", "01", "02", "03", "04", "05", "06", "07",
-                                                  "10"}));
+    EXPECT_EQ(territories,
+              (std::set<std::string>{"00", "01", "02", "03", "04", "05", "06", "07", "10"}));
     std::set<std::string> groupKeys, groupTerritories;
     for (const std::string& r : office.records["VGrups"]) {
         groupKeys.insert(L::VGrups::groupKey.Read(r));
@@ -127,8 +128,7 @@ TEST(DemoOffice, SmallOfficeHoldsEveryCase) {
 
     std::string names;
     for (const auto& file : {"VPropiet", "Industri"}) {
-        for (const std::string& r : office.records[file])
-            names += r.substr(2, 40);
+        for (const std::string& r : office.records[file]) names += r.substr(2, 40);
     }
     for (const char* mark : {"Ñ", "Ç", "À", "É", "*"}) {
         EXPECT_NE(names.find(Cp850(mark)), std::string::npos) << mark;
@@ -175,12 +175,66 @@ TEST(DemoOffice, SizeFollowsTheNumberOfOwners) {
     EXPECT_EQ(*codes.rbegin(), "0100");
 }
 
+// The cases for the check of return files come after the office's own
+// records, which stay as they were, with codes after the office's own and
+// the faults they are made for.
+TEST(DemoOffice, CheckCasesFollowTheOfficesOwnRecords) {
+    KeepingSink plain, cases;
+    GenerateDemoOffice({1, kSmallOffice, 2025}, plain);
+    DemoOptions options{1, kSmallOffice, 2025};
+    options.checkCases = true;
+    GenerateDemoOffice(options, cases);
+    for (const auto& [file, records] : plain.records) {
+        ASSERT_GE(cases.records[file].size(), records.size()) << file;
+        EXPECT_TRUE(std::equal(records.begin(), records.end(), cases.records[file].begin()))
+            << file;
+    }
+    const auto added = [&](const std::string& file) {
+        return std::vector<std::string>(
+            cases.records[file].begin() + static_cast<long>(plain.records[file].size()),
+            cases.records[file].end());
+    };
+    const auto owners = added("VPropiet");
+    ASSERT_EQ(owners.size(), 2u);
+    EXPECT_EQ(L::VPropiet::ownerCode.Digits(owners[0]), "0013");
+    EXPECT_EQ(CheckTaxNumber(L::VPropiet::ownerTaxId.Read(owners[0]).substr(2, 9)),
+              TaxNumberFault::checkCharacter);
+    EXPECT_EQ(L::VPropiet::ownerName.Read(owners[1]).substr(0, 2), "**");
+
+    const auto payees = added("Industri");
+    ASSERT_EQ(payees.size(), 10u);
+    EXPECT_EQ(L::Industri::payeeCode.Digits(payees[0]), "0041");
+    std::map<std::string, int> taxNumbers;
+    int wrongCheck = 0;
+    bool fourDigitPostalCode = false;
+    for (const std::string& r : payees) {
+        const std::string number = L::Industri::payeeTaxId.Read(r).substr(2, 9);
+        ++taxNumbers[number];
+        wrongCheck += CheckTaxNumber(number) == TaxNumberFault::checkCharacter;
+        fourDigitPostalCode =
+            fourDigitPostalCode || L::Industri::payeeAddress2.Read(r).substr(0, 5) == "8500 ";
+    }
+    EXPECT_EQ(wrongCheck, 1);
+    EXPECT_EQ(taxNumbers.size(), 9u);  // one person entered twice
+    EXPECT_TRUE(fourDigitPostalCode);
+    // Two employees: one without family data, one with data out of range.
+    const auto family = added("UIndFami");
+    ASSERT_EQ(family.size(), 1u);
+    EXPECT_EQ(L::UIndFami::contractKind.Read(family[0]), "7");
+    bool negativeWithheld = false, withheldOverBase = false;
+    for (const std::string& r : added("VPagos")) {
+        negativeWithheld = negativeWithheld || L::VPagos::paymentWithheld.Read(r) < 0;
+        withheldOverBase =
+            withheldOverBase || L::VPagos::paymentWithheld.Read(r) > L::VPagos::paymentBase.Read(r);
+    }
+    EXPECT_TRUE(negativeWithheld && withheldOverBase);
+}
+
 TEST(UnloadFile, RecordsRoundTripAndMalformedFilesAreRefused) {
     const std::vector<std::string> records = {std::string("a\r\n,\x1A", 5), "",
                                               std::string(300, '\x80')};
     std::string text;
-    for (const std::string& r : records)
-        text += UnloadRecord(r);
+    for (const std::string& r : records) text += UnloadRecord(r);
     EXPECT_EQ(text.substr(0, 9), std::string("5,a\r\n,\x1A\r\n", 9));
     EXPECT_EQ(ParseUnload(text), records);
     EXPECT_EQ(ParseUnload(text + "\x1A"), records);

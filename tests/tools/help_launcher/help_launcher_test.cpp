@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <string>
 
@@ -92,6 +96,30 @@ TEST_F(KstartTest, SaysWhereThePageIsWhenTheOpenerFails) {
     EXPECT_EQ(Kstart(folder_ / "T.HTM", &output), 1);
     EXPECT_NE(output.find("could not be opened"), std::string::npos);
     EXPECT_NE(output.find("The help page is " + folder_ / "T.HTM"), std::string::npos);
+}
+
+// A launcher started with SIGCHLD ignored (as some menu systems leave it)
+// still waits for its opener and reports how it ended. A launcher that
+// cannot wait would spin: the alarm, kept across exec, stops it then.
+TEST_F(KstartTest, WaitsForTheOpenerWithSigchldIgnored) {
+    ::mkdir((folder_ / "bin").c_str(), 0777);
+    WriteScript(folder_ / "bin/xdg-open",
+                "sleep 0.2; echo \"$@\" > \"" + folder_ / "opened" + "\"\n");
+    WriteFile(folder_ / "T.HTM", "<html></html>");
+    ScopedEnvironment path("PATH", (folder_ / "bin:/bin:/usr/bin").c_str());
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGCHLD, SIG_IGN);
+        ::alarm(20);
+        const std::string page = folder_ / "T.HTM";
+        ::execl(VELA_KSTART, VELA_KSTART, page.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(folder_ / "opened"), folder_ / "T.HTM\n");
 }
 
 TEST_F(KstartTest, MissingPage) {

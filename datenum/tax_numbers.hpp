@@ -3,8 +3,8 @@
 // "Z", 7 digits and a letter) and the CIF of a company or other body (a
 // letter for its legal form, 7 digits and a check digit or letter).
 //
-// The demo office makes its tax numbers here, and the check tells a valid
-// number from a mistyped one.
+// The demo office makes its tax numbers here, and the check of the return
+// files tells a valid number from a mistyped one with the same rules.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,15 @@ std::string MakeNie(int prefix, std::uint32_t number);
 // body, "S" state body, "N" foreign body, ...); number below 10,000,000.
 // Bodies whose check must be a letter get one, companies a digit.
 std::string MakeCif(char form, std::uint32_t number);
+
+// What is wrong with a tax number as the return carries it (9 characters).
+enum class TaxNumberFault {
+    none,            // a NIF, NIE or CIF with the right check character
+    blank,           // nothing there
+    malformed,       // neither a NIF, a NIE nor a CIF
+    checkCharacter,  // well formed, but the check character is wrong
+};
+TaxNumberFault CheckTaxNumber(std::string_view taxNumber);
 
 // True for a 9-character NIF, NIE or CIF whose check character is right.
 bool IsValidTaxNumber(std::string_view taxNumber);

@@ -1,4 +1,4 @@
-#include "tools/demo/tax_numbers.hpp"
+#include "datenum/tax_numbers.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -70,26 +70,36 @@ std::string MakeCif(char form, std::uint32_t number) {
     return cif;
 }
 
-bool IsValidTaxNumber(std::string_view n) {
-    if (n.size() != 9) return false;
+TaxNumberFault CheckTaxNumber(std::string_view n) {
+    if (n.find_first_not_of(' ') == std::string_view::npos) return TaxNumberFault::blank;
+    if (n.size() != 9) return TaxNumberFault::malformed;
     const char first = n[0];
+    const auto verdict = [](bool right) {
+        return right ? TaxNumberFault::none : TaxNumberFault::checkCharacter;
+    };
+    const auto isLetter = [](char c) { return c >= 'A' && c <= 'Z'; };
     if (AllDigits(n.substr(0, 8))) {
-        return kNifLetters[std::stoul(std::string(n.substr(0, 8))) % 23] == n[8];
+        if (!isLetter(n[8])) return TaxNumberFault::malformed;
+        return verdict(kNifLetters[std::stoul(std::string(n.substr(0, 8))) % 23] == n[8]);
     }
     if ((first == 'X' || first == 'Y' || first == 'Z') && AllDigits(n.substr(1, 7))) {
+        if (!isLetter(n[8])) return TaxNumberFault::malformed;
         const std::uint32_t prefix = static_cast<std::uint32_t>(first - 'X');
         const std::uint32_t number = prefix * 10000000 + std::stoul(std::string(n.substr(1, 7)));
-        return kNifLetters[number % 23] == n[8];
+        return verdict(kNifLetters[number % 23] == n[8]);
     }
-    if (kCifForms.find(first) == std::string_view::npos || !AllDigits(n.substr(1, 7))) {
-        return false;
+    if (kCifForms.find(first) == std::string_view::npos || !AllDigits(n.substr(1, 7)) ||
+        !(isLetter(n[8]) || (n[8] >= '0' && n[8] <= '9'))) {
+        return TaxNumberFault::malformed;
     }
     const int check = CifCheckDigit(n.substr(1, 7));
     const bool digitOk = n[8] == static_cast<char>('0' + check);
     const bool letterOk = n[8] == kCifLetters[check];
-    if (kLetterForms.find(first) != std::string_view::npos) return letterOk;
-    if (kDigitForms.find(first) != std::string_view::npos) return digitOk;
-    return digitOk || letterOk;
+    if (kLetterForms.find(first) != std::string_view::npos) return verdict(letterOk);
+    if (kDigitForms.find(first) != std::string_view::npos) return verdict(digitOk);
+    return verdict(digitOk || letterOk);
 }
+
+bool IsValidTaxNumber(std::string_view n) { return CheckTaxNumber(n) == TaxNumberFault::none; }
 
 }  // namespace vela

@@ -1,4 +1,4 @@
-#include "tools/demo/tax_numbers.hpp"
+#include "datenum/tax_numbers.hpp"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +66,61 @@ TEST(TaxNumbers, CheckFormFollowsTheLegalForm) {
     EXPECT_EQ(MakeCif('P', 1234567), "P1234567D");
     EXPECT_EQ(MakeNif(12345678), "12345678Z");
     EXPECT_EQ(MakeNie(0, 1234567), "X1234567L");
+}
+
+}  // namespace
+}  // namespace vela
+
+namespace vela {
+namespace {
+
+// Every rule with a valid number and its faults: the NIF letter of the
+// remainder mod 23, the NIE's X, Y, Z standing for 0, 1, 2, and the CIF
+// check that is a digit, a letter or either by the legal form.
+TEST(TaxNumbers, EachRuleTellsBlankMalformedAndWrongCheck) {
+    struct Case {
+        const char* number;
+        TaxNumberFault fault;
+    } cases[] = {
+        {"12345678Z", TaxNumberFault::none},
+        {"12345678A", TaxNumberFault::checkCharacter},
+        {"123456789", TaxNumberFault::malformed},  // a digit where the letter goes
+        {"1234567Z", TaxNumberFault::malformed},
+        {"         ", TaxNumberFault::blank},
+        {"", TaxNumberFault::blank},
+        // NIE: X, Y, Z count as 0, 1, 2 before the seven digits.
+        {"X1234567L", TaxNumberFault::none},
+        {"Y1234567X", TaxNumberFault::none},
+        {"Z1234567R", TaxNumberFault::none},
+        {"X1234567X", TaxNumberFault::checkCharacter},  // Y's letter under X
+        {"Y1234567L", TaxNumberFault::checkCharacter},  // X's letter under Y
+        {"Z1234567X", TaxNumberFault::checkCharacter},
+        {"W1234567L", TaxNumberFault::checkCharacter},  // W is a CIF form, L not its check
+        {"X12345678", TaxNumberFault::malformed},
+        // CIF: companies (A, B) and communities (E, H) end in the digit ...
+        {"B12345674", TaxNumberFault::none},
+        {"H12345674", TaxNumberFault::none},
+        {"B1234567D", TaxNumberFault::checkCharacter},
+        {"H1234567D", TaxNumberFault::checkCharacter},
+        {"B12345675", TaxNumberFault::checkCharacter},
+        // ... public and foreign bodies (P, Q, S, N) in the letter ...
+        {"P1234567D", TaxNumberFault::none},
+        {"Q2826000H", TaxNumberFault::none},
+        {"P12345674", TaxNumberFault::checkCharacter},
+        {"Q28260008", TaxNumberFault::checkCharacter},
+        // ... and the other forms (G, J) in either.
+        {"G12345674", TaxNumberFault::none},
+        {"G1234567D", TaxNumberFault::none},
+        {"G1234567E", TaxNumberFault::checkCharacter},
+        {"I12345674", TaxNumberFault::malformed},  // no such legal form
+        {"B1234 674", TaxNumberFault::malformed},
+        {"B1234567*", TaxNumberFault::malformed},
+        {"12345678z", TaxNumberFault::malformed},  // lower case
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CheckTaxNumber(c.number), c.fault) << '"' << c.number << '"';
+        EXPECT_EQ(IsValidTaxNumber(c.number), c.fault == TaxNumberFault::none) << c.number;
+    }
 }
 
 }  // namespace
