@@ -110,7 +110,7 @@ TEST(StartUp, AMissingInstallationFolderIsReportedNotCrashedOn) {
 // session folder.
 TEST(StartUp, WithoutASessionTheProgramsSaySoAndWriteNothing) {
     TempFolder folder;
-    for (const std::string program :
+    for (const std::string& program :
          {std::string(KELD0190_PATH) + " --batch --kind R --closing 311224 --first 1 --last 9999",
           std::string(BIN_DIR) + "/ROVODOVO"}) {
         const std::string command = "cd " + folder.path() + " && env -i TERM=xterm " + program +
