@@ -11,6 +11,7 @@
 #include "datenum/numeric_value.hpp"
 #include "env/ini_file.hpp"
 #include "env/session.hpp"
+#include "env/session_check.hpp"
 #include "env/translation.hpp"
 #include "platform/host_path.hpp"
 #include "platform/input_file.hpp"
@@ -43,6 +44,8 @@ void SavePresenterData(const std::string& rootDir, const PresenterData& presente
 
 bool StartSession(std::string& error) {
     ReadSession();
+    error = MissingSession("KELD0190");
+    if (!error.empty()) return false;
     if (!Session.rootDir.empty() && ::chdir(ResolveHostPath(Session.rootDir).c_str()) != 0) {
         error = "cannot enter the installation folder " + HostPath(Session.rootDir) + ": " +
                 std::strerror(errno);

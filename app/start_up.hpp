@@ -31,8 +31,9 @@ void SavePresenterData(const std::string& rootDir, const PresenterData& presente
 // Text cut or blank-padded to width, as fixed-width fields hold it.
 std::string FixedField(const std::string& text, std::size_t width);
 
-// Reads the session and prepares the process; false when the installation
-// root cannot be made the current folder (the reason is in error).
+// Reads the session and prepares the process; false when the program was
+// started without a session or the installation root cannot be made the
+// current folder (the reason is in error).
 bool StartSession(std::string& error);
 
 // The session's and the installation's input files (the session INI files,

@@ -14,6 +14,7 @@
 namespace vela {
 namespace {
 
+using testing::FileExists;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
@@ -102,6 +103,27 @@ TEST(StartUp, AMissingInstallationFolderIsReportedNotCrashedOn) {
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_NE(WEXITSTATUS(status), 0);
+}
+
+// Started by hand without a session, the program and its print program say
+// which variables are missing instead of taking the terminal type for the
+// session folder.
+TEST(StartUp, WithoutASessionTheProgramsSaySoAndWriteNothing) {
+    TempFolder folder;
+    for (const std::string& program :
+         {std::string(KELD0190_PATH) + " --batch --kind R --closing 311224 --first 1 --last 9999",
+          std::string(BIN_DIR) + "/ROVODOVO"}) {
+        const std::string command = "cd " + folder.path() + " && env -i TERM=xterm " + program +
+                                    " </dev/null >/dev/null 2>" + folder.path() + "stderr";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_NE(WEXITSTATUS(status), 0) << program;
+        EXPECT_NE(ReadFile(folder / "stderr")
+                      .find("started without a session: RUKROOT, RUKEXE and RUKTMP are not set"),
+                  std::string::npos)
+            << ReadFile(folder / "stderr");
+        EXPECT_FALSE(FileExists(folder / "xterm"));
+    }
 }
 
 }  // namespace

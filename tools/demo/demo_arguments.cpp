@@ -7,7 +7,7 @@ namespace vela {
 
 const char* const kDemoUsage =
     "usage: vela-demo ROOT [--seed N] [--size small|large|COUNT] [--year YYYY]\n"
-    "                 [--no-data] [--replace] [--unload DIR] [--data DIR]\n"
+    "                 [--no-data] [--replace] [--unload DIR] [--csv DIR] [--data DIR]\n"
     "                 [--no-check-cases]\n"
     "  Writes a complete installation in ROOT: Vela.ini, FORMS, LOCALE, AJUDA,\n"
     "  ddf and the nine record files filled with the demo office.\n"
@@ -20,6 +20,8 @@ const char* const kDemoUsage =
     "  --replace    overwrite the record files of an earlier installation in ROOT\n"
     "               (without it, a ROOT that holds record files is left alone)\n"
     "  --unload DIR also write each file's records as an unload file DIR/<name>.unl\n"
+    "  --csv DIR    also write each file's records as a CSV file DIR/<name>.csv, as\n"
+    "               recutil export writes them and recutil import reads them\n"
     "  --data DIR   the installation data to copy (LOCALE, FORMS, AJUDA)\n"
     "  --no-check-cases  leave out the two owners and ten payees whose faults\n"
     "               the check of return files reports, and the sample return\n"
@@ -47,7 +49,7 @@ std::optional<DemoArguments> ParseDemoArguments(const std::vector<std::string>& 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool takesValue = arg == "--seed" || arg == "--size" || arg == "--year" ||
-                                arg == "--unload" || arg == "--data";
+                                arg == "--unload" || arg == "--csv" || arg == "--data";
         if (takesValue && i + 1 >= args.size()) {
             error = arg + " needs a value";
             return std::nullopt;
@@ -91,6 +93,8 @@ std::optional<DemoArguments> ParseDemoArguments(const std::vector<std::string>& 
             result.office.year = static_cast<int>(number);
         } else if (arg == "--unload") {
             result.unloadDir = args[++i];
+        } else if (arg == "--csv") {
+            result.csvDir = args[++i];
         } else if (arg == "--data") {
             result.dataDir = args[++i];
         } else if (arg.rfind("--", 0) == 0) {

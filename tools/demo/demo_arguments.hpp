@@ -1,6 +1,6 @@
 // The command line of vela-demo:
 //   vela-demo ROOT [--seed N] [--size small|large|COUNT] [--year YYYY]
-//             [--no-data] [--replace] [--unload DIR] [--data DIR]
+//             [--no-data] [--replace] [--unload DIR] [--csv DIR] [--data DIR]
 #pragma once
 
 #include <optional>
@@ -17,6 +17,7 @@ struct DemoArguments {
     bool noData = false;
     bool replace = false;   // overwrite existing record files
     std::string unloadDir;  // also write the records as unload files here
+    std::string csvDir;     // also write the records as CSV files here
     std::string dataDir;    // empty: the repository's data folder
     bool help = false;
 };

@@ -4,10 +4,23 @@
 #include <string>
 #include <vector>
 
+#include "tools/demo/csv_file_sink.hpp"
 #include "tools/demo/demo_arguments.hpp"
 #include "tools/demo/demo_check_cases.hpp"
 #include "tools/demo/demo_installation.hpp"
 #include "tools/demo/record_file_sink.hpp"
+
+namespace {
+
+// Hands every record to each of its targets.
+struct FanOutSink : vela::DemoRecordSink {
+    std::vector<vela::DemoRecordSink*> targets;
+    void Add(const vela::RecordFileInfo& file, std::string_view record) override {
+        for (vela::DemoRecordSink* target : targets) target->Add(file, record);
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::string error;
@@ -44,34 +57,45 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;
     }
-    if (arguments->noData) return 0;
-    vela::DemoCounts counts{};
-    if (arguments->unloadDir.empty()) {
-        counts = vela::GenerateDemoOffice(arguments->office, files);
-    } else {
-        // Both at once: every record goes to its file and its unload file.
-        std::error_code fsError;
-        std::filesystem::create_directories(arguments->unloadDir, fsError);
-        vela::UnloadFileSink unload(arguments->unloadDir);
-        vela::TeeSink both(files, unload);
-        counts = vela::GenerateDemoOffice(arguments->office, both);
-        if (!unload.Close(error)) {
-            std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
-            return 1;
-        }
+    // Every record goes to its file (unless the office loads its own), and to
+    // its unload and CSV files when asked: with --no-data, the CSV files are
+    // an office's spreadsheets to import.
+    if (arguments->noData && arguments->unloadDir.empty() && arguments->csvDir.empty()) return 0;
+    std::error_code fsError;
+    for (const std::string& folder : {arguments->unloadDir, arguments->csvDir}) {
+        if (!folder.empty()) std::filesystem::create_directories(folder, fsError);
     }
-    if (!files.Close(error)) {
+    vela::UnloadFileSink unload(arguments->unloadDir);
+    vela::CsvFileSink csv(arguments->csvDir);
+    FanOutSink sinks;
+    if (!arguments->noData) sinks.targets.push_back(&files);
+    if (!arguments->unloadDir.empty()) sinks.targets.push_back(&unload);
+    if (!arguments->csvDir.empty()) sinks.targets.push_back(&csv);
+    const vela::DemoCounts counts = vela::GenerateDemoOffice(arguments->office, sinks);
+    if ((!arguments->unloadDir.empty() && !unload.Close(error)) ||
+        (!arguments->csvDir.empty() && !csv.Close(error)) ||
+        (!arguments->noData && !files.Close(error))) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;
     }
-    if (arguments->office.checkCases &&
+    // The sample return files belong to the demo's own records only.
+    if (!arguments->noData && arguments->office.checkCases &&
         !vela::WriteSampleReturns(arguments->root, arguments->office, error)) {
         std::fprintf(stderr, "vela-demo: %s\n", error.c_str());
         return 1;
     }
+    // Where the records went: the record files, or only the CSV (or unload)
+    // files of an installation left empty.
+    const std::string& copies =
+        arguments->csvDir.empty() ? arguments->unloadDir : arguments->csvDir;
+    const char* extension = arguments->csvDir.empty() ? ".unl" : ".csv";
     for (std::size_t i = 0; i < counts.size(); ++i) {
-        std::printf("%-16s %9zu records\n", std::string(vela::kRecordFiles[i].path).c_str(),
-                    counts[i]);
+        const vela::RecordFileInfo& file = vela::kRecordFiles[i];
+        const std::string where =
+            arguments->noData
+                ? (std::filesystem::path(copies) / (std::string(file.name) + extension)).string()
+                : std::string(file.path);
+        std::printf("%-16s %9zu records\n", where.c_str(), counts[i]);
     }
     return 0;
 }

@@ -15,6 +15,7 @@
 #include "datenum/text_utils.hpp"
 #include "env/ini_file.hpp"
 #include "env/session.hpp"
+#include "env/session_check.hpp"
 #include "env/translation.hpp"
 #include "platform/clock.hpp"
 #include "platform/host_path.hpp"
@@ -84,6 +85,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     vela::ReadSession();
+    if (const std::string missing = vela::MissingSession("ROVODOVO"); !missing.empty()) {
+        std::fprintf(stderr, "ROVODOVO: %s\n", missing.c_str());
+        return 1;
+    }
     vela::SetTranslationModule("KELD0190");
     const std::string velaIni = vela::Session.rootDir + "Vela.ini";
     if (!resend.empty()) {

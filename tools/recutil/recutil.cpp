@@ -15,6 +15,7 @@
 #include "recman/record_manager.hpp"
 #include "recman/status_text.hpp"
 #include "records/owner_name.hpp"
+#include "tools/recutil/csv_commands.hpp"
 #include "tools/recutil/unload_format.hpp"
 
 namespace {
@@ -23,6 +24,9 @@ using vela::RecordManagerCall;
 
 constexpr const char* kUsage =
     "usage: recutil COMMAND ...\n"
+    "  The record file utility: creates the installation's record files, moves\n"
+    "  records in and out of them and checks them. FILE is the file's host path\n"
+    "  (ROOT/DADES/VPagos.dat).\n"
     "  recutil create FILE XDF          create FILE from a dictionary entry\n"
     "  recutil load FILE UNLOADFILE     insert the records of an unload file; all\n"
     "                                   or nothing: a failed or interrupted load\n"
@@ -35,7 +39,13 @@ constexpr const char* kUsage =
     "                                   standard error); fails when the count\n"
     "                                   written is not the file's count\n"
     "  recutil stat FILE                record length, keys, segments, counts\n"
-    "  recutil check FILE               verify the file; non-zero if damaged\n";
+    "  recutil check FILE               verify the file; non-zero if damaged\n"
+    "  recutil export FILE [--key N]    the records as CSV (UTF-8, a header of field\n"
+    "                                   names, codes 0042, dates 31.12.2025, amounts\n"
+    "                                   in euros 1234.56) on standard output\n"
+    "  recutil import FILE CSVFILE      insert the records of such a CSV file\n"
+    "                                   (columns by header name; fields left out are\n"
+    "                                   blank or zero); all or nothing\n";
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -311,6 +321,15 @@ int main(int argc, char** argv) {
     if (command == "load" && args.size() == 3) return Load(args[1], args[2]);
     if (command == "stat" && args.size() == 2) return Stat(args[1]);
     if (command == "check" && args.size() == 2) return Check(args[1]);
+    if (command == "import" && args.size() == 3)
+        return vela::recutil::ImportCsv(args[1], args[2], std::cout, std::cerr);
+    if (command == "export" && (args.size() == 2 || (args.size() == 4 && args[2] == "--key"))) {
+        const std::string number = args.size() == 4 ? args[3] : "0";
+        if (number.empty() || number.size() > 3 ||
+            number.find_first_not_of("0123456789") != std::string::npos || std::stoi(number) > 118)
+            return Usage("--key needs a key number");
+        return vela::recutil::ExportCsv(args[1], std::stoi(number), std::cout, std::cerr);
+    }
     if (command == "unload" && args.size() >= 2) {
         int keyNumber = 0;
         bool physical = false;

@@ -1,5 +1,6 @@
 // vela-session: runs a program of the family in a session prepared as the
 // office's menu system prepares one (see session_setup.hpp).
+#include <pwd.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -38,11 +39,20 @@ std::string OwnFolder(const char* argv0) {
     return vela::WithSeparator(self.parent_path().string());
 }
 
+// The user's login name: USER, LOGNAME, or the account of the process.
 std::string LoginName() {
-    const char* user = std::getenv("USER");
-    std::string name = user != nullptr && *user != '\0' ? user : "";
-    for (char& c : name)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* variable : {"USER", "LOGNAME"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') return value;
+    }
+    if (const passwd* account = getpwuid(getuid()); account != nullptr && account->pw_name) {
+        return account->pw_name;
+    }
+    return "";
+}
+
+std::string Capitals(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return name;
 }
 
@@ -109,28 +119,18 @@ int main(int argc, char** argv) {
                      options.root.c_str());
         return 2;
     }
-    if (options.operatorName.empty()) options.operatorName = LoginName();
+    const std::string login = LoginName();
+    if (options.operatorName.empty()) options.operatorName = Capitals(login);
 
-    std::string sessionDir;
-    const bool temporary = options.sessionDir.empty();
-    if (temporary) {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern =
-            vela::WithSeparator(tmp != nullptr && *tmp ? tmp : "/tmp") + "vela-session-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::fprintf(stderr, "vela-session: cannot make a session folder: %s\n",
-                         std::strerror(errno));
-            return 1;
-        }
-        sessionDir = vela::WithSeparator(pattern);
-    } else {
-        fs::create_directories(options.sessionDir, fsError);
-        sessionDir = vela::WithSeparator(fs::absolute(options.sessionDir, fsError).string());
-        if (fsError || !fs::is_directory(sessionDir)) {
-            std::fprintf(stderr, "vela-session: cannot use the session folder %s\n",
-                         options.sessionDir.c_str());
-            return 1;
-        }
+    // The session folder is kept after the run: the reports are written there.
+    const std::string requested = options.sessionDir.empty()
+                                      ? vela::DefaultSessionFolder(root.string(), login)
+                                      : options.sessionDir;
+    fs::create_directories(requested, fsError);
+    const std::string sessionDir = vela::WithSeparator(fs::absolute(requested, fsError).string());
+    if (fsError || !fs::is_directory(sessionDir)) {
+        std::fprintf(stderr, "vela-session: cannot use the session folder %s\n", requested.c_str());
+        return 1;
     }
 
     const std::string date = options.date.empty() ? Today() : options.date;
@@ -151,7 +151,5 @@ int main(int argc, char** argv) {
     setenv("RUKTMP", sessionDir.c_str(), 1);
     const std::string program =
         options.program.find('/') != std::string::npos ? options.program : exeDir + options.program;
-    const int result = RunAndWait(program, options);
-    if (temporary) fs::remove_all(sessionDir, fsError);
-    return result;
+    return RunAndWait(program, options);
 }

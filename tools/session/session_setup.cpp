@@ -9,13 +9,19 @@ const char* const kSessionUsage =
     "usage: vela-session ROOT [--lang CAT|SPA|GLG|OCI] [--date YYYYMMDD]\n"
     "                    [--device TEXT] [--session DIR] [--exe DIR]\n"
     "                    [--operator NAME] -- PROGRAM [ARGS...]\n"
-    "  Prepares a session folder (a fresh temporary one unless --session names\n"
-    "  one, which is then kept) with Sessio.ini and VelaTerm.ini, sets RUKROOT,\n"
-    "  RUKEXE (this program's folder unless --exe) and RUKTMP, and runs PROGRAM\n"
-    "  from RUKEXE with ARGS, returning its exit code.\n"
-    "  --lang    the session language (default: Vela.ini [Usuari] Idioma)\n"
-    "  --date    the working date (default: today)\n"
-    "  --device  the output device of printed reports (default: PANTALLA)\n";
+    "  Prepares a session folder with Sessio.ini and VelaTerm.ini, sets RUKROOT,\n"
+    "  RUKEXE and RUKTMP, and runs PROGRAM from RUKEXE with ARGS, returning its\n"
+    "  exit code. The session folder is kept: the listings and certificates a\n"
+    "  run writes stay there (in its ROVODOVO folder).\n"
+    "  --lang      the session language (default: Vela.ini [Usuari] Idioma)\n"
+    "  --date      the working date (default: today)\n"
+    "  --device    the output device of printed reports (default: PANTALLA)\n"
+    "  --session   the session folder (default: ROOT/SESSIONS/<login name>/),\n"
+    "              created when missing\n"
+    "  --exe       the folder that holds PROGRAM and the programs it calls\n"
+    "              (ROVODOVO, KSTART); default: the folder of vela-session\n"
+    "  --operator  the operator name the program shows and records (default:\n"
+    "              the login name in capitals)\n";
 
 namespace {
 
@@ -31,6 +37,14 @@ bool ValidDate(const std::string& date) {
 }
 
 }  // namespace
+
+std::string DefaultSessionFolder(const std::string& root, const std::string& loginName) {
+    std::string name = loginName;
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
+        name = "OPERADOR";
+    }
+    return WithSeparator(root) + "SESSIONS/" + name + "/";
+}
 
 std::string WithSeparator(const std::string& folder) {
     if (folder.empty() || folder.back() == '/') return folder;

@@ -18,7 +18,7 @@ struct SessionOptions {
     std::string language;      // "CAT", "SPA", "GLG", "OCI" or empty (Vela.ini decides)
     std::string date;          // YYYYMMDD; empty: today
     std::string device;        // output device; empty: the screen
-    std::string sessionDir;    // empty: a fresh temporary folder, removed afterwards
+    std::string sessionDir;    // empty: ROOT/SESSIONS/<login name>/
     std::string exeDir;        // empty: the launcher's own folder
     std::string operatorName;  // empty: the user's login name
     std::string program;
@@ -45,6 +45,11 @@ struct SessionSetting {
 // digits).
 std::vector<SessionSetting> SessionSettings(const SessionOptions& options,
                                             const std::string& sessionDir, const std::string& date);
+
+// The session folder of a login name when none is named:
+// ROOT/SESSIONS/<login name>/ ("OPERADOR" for a name that cannot be a
+// folder name).
+std::string DefaultSessionFolder(const std::string& root, const std::string& loginName);
 
 // A folder text with one "/" at its end.
 std::string WithSeparator(const std::string& folder);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -10,6 +11,7 @@
 #include "env/ini_file.hpp"
 #include "platform/code_page_850.hpp"
 #include "tests/support/temp_folder.hpp"
+#include "tools/demo/csv_file_sink.hpp"
 #include "tools/demo/demo_arguments.hpp"
 #include "tools/demo/unload_file.hpp"
 
@@ -39,6 +41,7 @@ TEST(DemoArguments, CommandLines) {
     EXPECT_TRUE(a->noData);
     EXPECT_TRUE(a->replace);
     EXPECT_EQ(ParseDemoArguments({"r", "--size", "250"}, error)->office.owners, 250);
+    EXPECT_EQ(ParseDemoArguments({"r", "--csv", "sheets"}, error)->csvDir, "sheets");
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
         {{}, "name the folder of the installation"},
@@ -47,6 +50,7 @@ TEST(DemoArguments, CommandLines) {
          "the size is small, large or a number of owners from 1 to 9999: huge"},
         {{"r", "--seed", "-1"}, "the seed must be a whole number: -1"},
         {{"r", "--seed"}, "--seed needs a value"},
+        {{"r", "--csv"}, "--csv needs a value"},
         {{"r", "--year", "25"}, "the year must be written with four digits: 25"},
         {{"r", "s"}, "only one installation root: s"},
         {{"r", "--fast"}, "unknown option --fast"},
@@ -103,6 +107,40 @@ TEST(DemoInstallation, UnloadFilesHoldEveryRecord) {
             ASSERT_EQ(record.size(), kRecordFiles[i].recordLength);
         }
     }
+}
+
+TEST(DemoInstallation, CsvFilesHoldEveryRecordUnderAHeader) {
+    TempFolder folder;
+    CsvFileSink sink(folder.path());
+    const DemoCounts counts = GenerateDemoOffice({9, 5, 2025}, sink);
+    std::string error;
+    ASSERT_TRUE(sink.Close(error)) << error;
+    for (std::size_t i = 0; i < kRecordFiles.size(); ++i) {
+        const std::string name(kRecordFiles[i].name);
+        const std::string text = ReadFile(folder / (name + ".csv"));
+        EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')),
+                  counts[i] + 1)
+            << name;
+        EXPECT_EQ(text.substr(0, text.find(',')), std::string(kRecordFiles[i].fields[0].name));
+    }
+    // A folder that cannot be written is reported.
+    CsvFileSink nowhere("/proc/version/sheets");
+    EXPECT_FALSE(nowhere.Close(error));
+    EXPECT_NE(error.find("cannot write the CSV file of VPropiet"), std::string::npos) << error;
+}
+
+TEST(DemoInstallation, NoDataWithCsvFilesLeavesTheRecordFilesEmpty) {
+    TempFolder folder;
+    const std::string command = std::string(VELA_DEMO_PATH) + " " + folder.path() +
+                                "root --no-data --csv " + folder.path() + "sheets >" +
+                                folder.path() + "out.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_NE(ReadFile(folder / "out.txt").find("sheets/VPagos.csv"), std::string::npos);
+    EXPECT_GT(ReadFile(folder / "sheets/VPagos.csv").size(), 1000u);
+    const std::string unload = std::string(RECUTIL_PATH) + " unload " + folder.path() +
+                               "root/DADES/VPagos.dat >" + folder.path() + "pagos.unl";
+    ASSERT_EQ(std::system(unload.c_str()), 0);
+    EXPECT_EQ(ReadFile(folder / "pagos.unl"), "\x1A");  // no record
 }
 
 TEST(DemoInstallation, CommandReportsMisuse) {

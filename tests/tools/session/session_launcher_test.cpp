@@ -95,9 +95,18 @@ std::string MakeProbe(const TempFolder& exe, const TempFolder& out) {
                   "cp \"$RUKTMP/Sessio.ini\" \"$RUKTMP/VelaTerm.ini\" " +
                   out.path() +
                   "\n"
+                  "mkdir -p \"$RUKTMP/ROVODOVO\"\n"
+                  "echo document > \"$RUKTMP/ROVODOVO/DOC0001.txt\"\n"
                   "exit 7\n");
     chmod(probe.c_str(), 0755);
     return probe;
+}
+
+int RunLauncher(const std::string& environment, const std::string& arguments) {
+    const std::string command =
+        environment + " " + std::string(VELA_SESSION_PATH) + " " + arguments + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int RunLauncher(const std::string& arguments) {
@@ -112,23 +121,43 @@ std::string Line(const std::string& text, const std::string& key) {
     return at == std::string::npos ? "" : text.substr(at, text.find('\n', at) - at);
 }
 
-TEST(SessionLauncher, RunsTheProgramInAFreshSessionAndReturnsItsExitCode) {
+TEST(SessionLauncher, WithoutASessionFolderUsesTheUsersFolderUnderTheRootAndKeepsIt) {
     TempFolder root, exe, out;
     MakeProbe(exe, out);
-    EXPECT_EQ(RunLauncher(root.path() + " --lang gLg --date 20250115 --exe " + exe.path() +
-                          " -- PROBE one two"),
+    EXPECT_EQ(RunLauncher("USER=anna", root.path() + " --lang gLg --date 20250115 --exe " +
+                                           exe.path() + " -- PROBE one two"),
               7);
     const std::string env = ReadFile(out / "env.txt");
     EXPECT_EQ(Line(env, "ROOT"), "ROOT=" + root.path());
     EXPECT_EQ(Line(env, "EXE"), "EXE=" + exe.path());
     EXPECT_EQ(Line(env, "ARGS"), "ARGS=one two");
-    const std::string tmp = Line(env, "TMP").substr(4);
-    ASSERT_FALSE(tmp.empty());
-    EXPECT_EQ(tmp.back(), '/');
-    EXPECT_FALSE(FileExists(tmp + "Sessio.ini"));  // the temporary session is removed
+    EXPECT_EQ(Line(env, "TMP"), "TMP=" + root.path() + "SESSIONS/anna/");
+    // The folder stays, with what the program left in it.
+    EXPECT_TRUE(FileExists(root / "SESSIONS/anna/Sessio.ini"));
+    EXPECT_EQ(ReadFile(root / "SESSIONS/anna/ROVODOVO/DOC0001.txt"), "document\n");
     EXPECT_EQ(IniRead(out / "VelaTerm.ini", "Sistema", "Data"), "20250115");
     EXPECT_EQ(IniRead(out / "VelaTerm.ini", "Sistema", "Idioma"), "GLG");
-    EXPECT_EQ(IniRead(out / "Sessio.ini", "Terminal", "Dir"), tmp);
+    EXPECT_EQ(IniRead(out / "Sessio.ini", "Terminal", "Dir"), root.path() + "SESSIONS/anna/");
+    EXPECT_EQ(IniRead(out / "Sessio.ini", "Menu", "Operador"), "ANNA");
+
+    // Another user gets a folder of their own; the first one's is untouched.
+    EXPECT_EQ(RunLauncher("USER=jordi", root.path() + " --exe " + exe.path() + " -- PROBE"), 7);
+    EXPECT_EQ(Line(ReadFile(out / "env.txt"), "TMP"), "TMP=" + root.path() + "SESSIONS/jordi/");
+    EXPECT_TRUE(FileExists(root / "SESSIONS/anna/ROVODOVO/DOC0001.txt"));
+    // --operator names the operator without changing the folder.
+    EXPECT_EQ(RunLauncher("USER=anna",
+                          root.path() + " --operator MARTA --exe " + exe.path() + " -- PROBE"),
+              7);
+    EXPECT_EQ(Line(ReadFile(out / "env.txt"), "TMP"), "TMP=" + root.path() + "SESSIONS/anna/");
+    EXPECT_EQ(IniRead(out / "Sessio.ini", "Menu", "Operador"), "MARTA");
+}
+
+TEST(SessionLauncher, DefaultSessionFolderNames) {
+    EXPECT_EQ(DefaultSessionFolder("/srv/vela", "anna"), "/srv/vela/SESSIONS/anna/");
+    EXPECT_EQ(DefaultSessionFolder("/srv/vela/", "anna"), "/srv/vela/SESSIONS/anna/");
+    EXPECT_EQ(DefaultSessionFolder("/srv/vela", ""), "/srv/vela/SESSIONS/OPERADOR/");
+    EXPECT_EQ(DefaultSessionFolder("/srv/vela", ".."), "/srv/vela/SESSIONS/OPERADOR/");
+    EXPECT_EQ(DefaultSessionFolder("/srv/vela", "a/b"), "/srv/vela/SESSIONS/OPERADOR/");
 }
 
 TEST(SessionLauncher, ANamedSessionFolderIsKept) {
