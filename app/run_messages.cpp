@@ -15,12 +15,22 @@ bool batchMessages = false;
 void SetBatchMessages(bool batch) { batchMessages = batch; }
 bool BatchMessages() { return batchMessages; }
 
-void ShowRunMessage(const std::string& text) {
+namespace {
+
+// The message window; a batch run also prints the text on standard output.
+void OpenRunMessage(const std::string& text) {
     MessageWindow(12, text);
     if (batchMessages) {
         std::printf("%s\n", Utf8FromCp850(text).c_str());
         std::fflush(stdout);
-    } else {
+    }
+}
+
+}  // namespace
+
+void ShowRunMessage(const std::string& text) {
+    OpenRunMessage(text);
+    if (!batchMessages) {
         PresentScreen();
         Beep();
         FlushKeys();
@@ -40,13 +50,8 @@ void ShowRunFailure(const std::string& shown, const std::string& plainWords) {
 }
 
 void ShowWaitMessage(const std::string& text) {
-    MessageWindow(12, text);
-    if (batchMessages) {
-        std::printf("%s\n", Utf8FromCp850(text).c_str());
-        std::fflush(stdout);
-    } else {
-        PresentScreen();
-    }
+    OpenRunMessage(text);
+    if (!batchMessages) PresentScreen();
 }
 
 void CloseWaitMessage() {

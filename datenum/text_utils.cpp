@@ -67,6 +67,13 @@ std::string TrimRight(std::string text) {
     return text;
 }
 
+std::string AsciiUpper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
 std::int16_t IsAllChar(const std::string& text, int code) {
     for (const char c : text) {
         if (static_cast<unsigned char>(c) != code) return 0;

@@ -14,6 +14,9 @@ namespace vela {
 // its end.
 std::string TrimBlanks(const std::string& text);
 std::string TrimRight(std::string text);
+// The text with a to z in capitals; every other byte as it is (setting
+// names and keywords, which are ASCII).
+std::string AsciiUpper(std::string text);
 
 // -1 when every character of text has the given code (also for ""), else 0.
 std::int16_t IsAllChar(const std::string& text, int code);

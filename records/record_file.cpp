@@ -156,21 +156,26 @@ int16_t ReadRecord(int slotNumber, uint16_t operation) {
     return status;
 }
 
+// The end of the program after a fatal open failure: output flushed, every
+// record file closed, then the installed end (tests) or the exit.
+void EndAfterFailedOpen(int exitCode) {
+    std::fflush(nullptr);
+    int16_t resetStatus = 0;
+    ResetRecordFiles(resetStatus);
+    if (EndSeam()) {
+        EndSeam()();
+    } else {
+        std::exit(exitCode);
+    }
+}
+
 // The fatal open failure: the message, a beep, a key, and the end of the
 // program; or, where a report is installed (a batch run), the report and
 // the end with its exit code.
 void FailOpen(const std::string& path, const std::string& physical, int16_t status,
               const std::string& detail) {
     if (ReportSeam()) {
-        const int exitCode = ReportSeam()(HostPath(physical), status, detail);
-        std::fflush(nullptr);
-        int16_t resetStatus = 0;
-        ResetRecordFiles(resetStatus);
-        if (EndSeam()) {
-            EndSeam()();
-        } else {
-            std::exit(exitCode);
-        }
+        EndAfterFailedOpen(ReportSeam()(HostPath(physical), status, detail));
         return;
     }
     std::string text =
@@ -184,14 +189,7 @@ void FailOpen(const std::string& path, const std::string& physical, int16_t stat
     WaitKey(key);
     CloseWindow();
     PresentScreen();
-    std::fflush(nullptr);
-    int16_t resetStatus = 0;
-    ResetRecordFiles(resetStatus);
-    if (EndSeam()) {
-        EndSeam()();
-    } else {
-        std::exit(0);
-    }
+    EndAfterFailedOpen(0);
 }
 
 // The dictionary entry of base: a 2-byte length n, then n bytes of the

@@ -15,13 +15,6 @@
 namespace vela {
 namespace {
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 int Number(const std::string& text, int fallback, int low, int high) {
     const std::string t = TrimBlanks(text);
     if (t.empty()) return fallback;
@@ -36,7 +29,7 @@ int Number(const std::string& text, int fallback, int low, int high) {
 MailSettings ReadMailSettings(const std::string& velaIni) {
     MailSettings s;
     const auto key = [&](const char* name) { return TrimBlanks(IniRead(velaIni, "Correu", name)); };
-    const std::string transport = Upper(key("Enviament"));
+    const std::string transport = AsciiUpper(key("Enviament"));
     if (transport == "SMTP") {
         s.transport = MailTransportKind::Smtp;
     } else if (transport == "SENDMAIL") {
@@ -46,7 +39,7 @@ MailSettings ReadMailSettings(const std::string& velaIni) {
     } else {
         s.problem = "[Correu] Enviament " + transport + " is not SMTP, SENDMAIL or CARPETA";
     }
-    const std::string security = Upper(key("Seguretat"));
+    const std::string security = AsciiUpper(key("Seguretat"));
     if (security == "TLS") {
         s.security = MailSecurity::Tls;
         s.port = 465;

@@ -23,13 +23,6 @@
 namespace vela {
 namespace {
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 std::string DocumentName(long number) {
     char name[32];
     std::snprintf(name, sizeof name, "DOC%04ld", number);
@@ -193,7 +186,7 @@ std::string MailCounts(const Mailer& mailer) {
 }  // namespace
 
 DeviceKind DeviceKindOf(const std::string& device) {
-    const std::string d = Upper(TrimBlanks(device));
+    const std::string d = AsciiUpper(TrimBlanks(device));
     if (d.empty() || d == "PANTALLA") return DeviceKind::Screen;
     if (d == "PDF") return DeviceKind::Pdf;
     if (d == "FITXER") return DeviceKind::File;
