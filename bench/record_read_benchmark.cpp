@@ -97,8 +97,7 @@ BenchFile& File() {
             std::mt19937 random(190);
             // Inserted in a shuffled order, as an office's files grow.
             std::vector<uint32_t> order(f->records);
-            for (uint32_t i = 0; i < f->records; ++i)
-                order[i] = i;
+            for (uint32_t i = 0; i < f->records; ++i) order[i] = i;
             std::shuffle(order.begin(), order.end(), random);
             for (uint32_t i = 0; i < f->records; ++i) {
                 if (i % 10000 == 0)
@@ -188,8 +187,7 @@ BENCHMARK(BM_LayerStepRecord);
 std::vector<std::string> RandomKeys(uint32_t records) {
     std::mt19937 random(2025);
     std::vector<std::string> keys(4096);
-    for (std::string& key : keys)
-        key = Code(random() % records);
+    for (std::string& key : keys) key = Code(random() % records);
     return keys;
 }
 

@@ -25,9 +25,7 @@ std::vector<std::string> Groups(const std::string& text) {
     return groups;
 }
 
-bool IsBlank(const std::string& text) {
-    return text.find_first_not_of(' ') == std::string::npos;
-}
+bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 }  // namespace
 

@@ -56,18 +56,10 @@ const DateSettings& Dates() {
 
 }  // namespace
 
-char DecimalCharacter() {
-    return Numbers().decimal;
-}
-char ThousandsCharacter() {
-    return Numbers().thousands;
-}
-char DateSeparator() {
-    return Dates().separator;
-}
-const std::string& DateOrder() {
-    return Dates().order;
-}
+char DecimalCharacter() { return Numbers().decimal; }
+char ThousandsCharacter() { return Numbers().thousands; }
+char DateSeparator() { return Dates().separator; }
+const std::string& DateOrder() { return Dates().order; }
 
 void ReloadEditSettings() {
     numberSettings.reset();

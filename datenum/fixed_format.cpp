@@ -121,8 +121,6 @@ std::string FormatFixed(double value, const std::string& format) {
     return result;
 }
 
-std::string NumberText(double value) {
-    return FormatFixed(value, "");
-}
+std::string NumberText(double value) { return FormatFixed(value, ""); }
 
 }  // namespace vela

@@ -8,8 +8,7 @@ namespace vela {
 
 double NumericValue(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
+    while (i < text.size() && text[i] == ' ') ++i;
     std::string number;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
     const auto digits = [&] {
@@ -31,8 +30,7 @@ double NumericValue(std::string_view text) {
         std::size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
         const std::size_t digitsStart = j;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9')
-            exponent += text[j++];
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9') exponent += text[j++];
         if (j > digitsStart) number += exponent;
     }
     const double value = std::strtod(number.c_str(), nullptr);

@@ -11,13 +11,9 @@
 namespace vela {
 namespace {
 
-bool IsDigitPlace(char c) {
-    return c == '9' || c == 'Z' || c == 'z' || c == '*';
-}
+bool IsDigitPlace(char c) { return c == '9' || c == 'Z' || c == 'z' || c == '*'; }
 
-bool CountsInDecimalRegion(char c) {
-    return IsDigitPlace(c) || c == '-' || c == '+';
-}
+bool CountsInDecimalRegion(char c) { return IsDigitPlace(c) || c == '-' || c == '+'; }
 
 // What a thousands character left of the number shows: the fill of the digit
 // place to its right.
@@ -54,8 +50,7 @@ std::string EditNumber(const std::string& mask, double value) {
     int d = 0;   // decimal places
     long k = 0;  // width of the decimal region, counted from the mask's end
     if (point != std::string::npos) {
-        for (std::size_t j = point + 1; j < mask.size() && IsDigitPlace(mask[j]); ++j)
-            ++d;
+        for (std::size_t j = point + 1; j < mask.size() && IsDigitPlace(mask[j]); ++j) ++d;
         for (std::size_t j = point + 1; j < mask.size(); ++j) {
             if (CountsInDecimalRegion(mask[j])) ++k;
         }

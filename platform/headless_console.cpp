@@ -19,8 +19,7 @@ void HeadlessConsole::PushExtended(std::uint8_t scanCode, std::uint16_t controlK
 }
 
 void HeadlessConsole::PushText(const std::string& cp850) {
-    for (char c : cp850)
-        PushCharacter(static_cast<std::uint8_t>(c));
+    for (char c : cp850) PushCharacter(static_cast<std::uint8_t>(c));
 }
 
 void HeadlessConsole::PushClick(int row, int column, std::uint8_t button) {
@@ -39,13 +38,9 @@ void HeadlessConsole::PushControlState(std::uint16_t controlKeys) {
     PushEvent(event);
 }
 
-void HeadlessConsole::Present(const ScreenGrid&) {
-    ++presents_;
-}
+void HeadlessConsole::Present(const ScreenGrid&) { ++presents_; }
 
-void HeadlessConsole::PushPause() {
-    script_.push_back(Step{true, {}});
-}
+void HeadlessConsole::PushPause() { script_.push_back(Step{true, {}}); }
 
 bool HeadlessConsole::NextEvent(ConsoleEvent& event, int timeoutMs) {
     if (!script_.empty() && script_.front().pause) {
@@ -77,15 +72,12 @@ bool HeadlessConsole::NextEvent(ConsoleEvent& event, int timeoutMs) {
 
 void HeadlessConsole::FlushInput() {
     ++flushes_;
-    while (!script_.empty() && !script_.front().pause)
-        script_.pop_front();
+    while (!script_.empty() && !script_.front().pause) script_.pop_front();
     if (!script_.empty()) script_.pop_front();
     controlState_ = 0;
 }
 
-HeadlessConsole* InstalledHeadless() {
-    return dynamic_cast<HeadlessConsole*>(&Console());
-}
+HeadlessConsole* InstalledHeadless() { return dynamic_cast<HeadlessConsole*>(&Console()); }
 
 HeadlessConsole& InstallHeadless(int rows, int columns) {
     auto backend = std::make_unique<HeadlessConsole>(rows, columns);

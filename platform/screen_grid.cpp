@@ -64,28 +64,24 @@ void ScreenGrid::Scroll(int top, int left, int bottom, int right, int lines, Cel
     };
     if (lines > 0) {
         for (int r = top; r <= bottom; ++r) {
-            for (int c = left; c <= right; ++c)
-                Set(r, c, lines >= height ? fill : source(r, c));
+            for (int c = left; c <= right; ++c) Set(r, c, lines >= height ? fill : source(r, c));
         }
     } else {
         for (int r = bottom; r >= top; --r) {
-            for (int c = left; c <= right; ++c)
-                Set(r, c, -lines >= height ? fill : source(r, c));
+            for (int c = left; c <= right; ++c) Set(r, c, -lines >= height ? fill : source(r, c));
         }
     }
 }
 
 std::string ScreenGrid::RowText(int row) const {
     std::string text;
-    for (int c = 1; c <= columns_; ++c)
-        text.push_back(static_cast<char>(At(row, c).code));
+    for (int c = 1; c <= columns_; ++c) text.push_back(static_cast<char>(At(row, c).code));
     return text;
 }
 
 std::vector<std::uint8_t> ScreenGrid::RowAttributes(int row) const {
     std::vector<std::uint8_t> attributes;
-    for (int c = 1; c <= columns_; ++c)
-        attributes.push_back(At(row, c).attribute);
+    for (int c = 1; c <= columns_; ++c) attributes.push_back(At(row, c).attribute);
     return attributes;
 }
 

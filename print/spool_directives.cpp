@@ -52,21 +52,11 @@ std::string JustificationCode(const std::string& alignment) {
     }
 }
 
-std::string DeviceDirective(const std::string& device) {
-    return "DEVICE" + device;
-}
-std::string JustificationDirective(const std::string& code) {
-    return "JUS" + code;
-}
-std::string ControlDirective(const std::string& control) {
-    return "*" + control;
-}
-std::string SendDirective(const std::string& destination) {
-    return "SEND" + destination;
-}
-std::string PageDirective(std::int16_t lines) {
-    return "PAGE" + SpoolNumber(lines);
-}
+std::string DeviceDirective(const std::string& device) { return "DEVICE" + device; }
+std::string JustificationDirective(const std::string& code) { return "JUS" + code; }
+std::string ControlDirective(const std::string& control) { return "*" + control; }
+std::string SendDirective(const std::string& destination) { return "SEND" + destination; }
+std::string PageDirective(std::int16_t lines) { return "PAGE" + SpoolNumber(lines); }
 
 std::string TextDirective(std::int16_t column, const std::string& text, std::int16_t advance) {
     return SpoolNumber(column) + "," + text + "," + SpoolNumber(advance);

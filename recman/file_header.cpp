@@ -32,8 +32,7 @@ constexpr uint64_t kNoPage = ~uint64_t{0};
 
 uint64_t ReadLe(std::span<const uint8_t> b, std::size_t at, int size) {
     uint64_t v = 0;
-    for (int i = size - 1; i >= 0; --i)
-        v = (v << 8) | b[at + i];
+    for (int i = size - 1; i >= 0; --i) v = (v << 8) | b[at + i];
     return v;
 }
 

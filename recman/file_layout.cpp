@@ -16,16 +16,14 @@ void Put16(std::vector<uint8_t>& b, std::size_t at, uint16_t v) {
 }
 
 void Put32(std::vector<uint8_t>& b, std::size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 }  // namespace
 
 std::size_t FileLayout::SegmentCount() const {
     std::size_t count = 0;
-    for (const KeyDefinition& key : keys)
-        count += key.segments.size();
+    for (const KeyDefinition& key : keys) count += key.segments.size();
     return count;
 }
 
@@ -83,8 +81,7 @@ int16_t ParseFileLayout(std::span<const uint8_t> buffer, FileLayout& layout) {
         if (at + kCollatingSize > buffer.size() || buffer[at] != kCollatingSignature) {
             return kStatusInvalidCollating;
         }
-        for (std::size_t i = 0; i < kCollatingSize; ++i)
-            layout.collating[i] = buffer[at + i];
+        for (std::size_t i = 0; i < kCollatingSize; ++i) layout.collating[i] = buffer[at + i];
     }
     return kStatusOk;
 }
@@ -115,8 +112,7 @@ std::vector<uint8_t> StatBuffer(const FileLayout& layout, uint32_t records,
         }
     }
     if (layout.hasCollating) {
-        for (std::size_t i = 0; i < kCollatingSize; ++i)
-            out[at + i] = layout.collating[i];
+        for (std::size_t i = 0; i < kCollatingSize; ++i) out[at + i] = layout.collating[i];
     }
     return out;
 }

@@ -17,17 +17,14 @@ void AppendOrderBytes(const FileLayout& layout, const KeyDefinition& key, const 
     for (const KeySegment& segment : key.segments) {
         const std::size_t start = out.size();
         if ((segment.flags & kKeyBinary) != 0) {
-            for (std::size_t i = segment.length; i-- > 0;)
-                out.push_back(keyValue[i]);
+            for (std::size_t i = segment.length; i-- > 0;) out.push_back(keyValue[i]);
         } else if ((segment.flags & kKeyCollating) != 0 && layout.hasCollating) {
-            for (std::size_t i = 0; i < segment.length; ++i)
-                out.push_back(table[keyValue[i]]);
+            for (std::size_t i = 0; i < segment.length; ++i) out.push_back(table[keyValue[i]]);
         } else {
             out.append(reinterpret_cast<const char*>(keyValue), segment.length);
         }
         if ((segment.flags & kKeyDescending) != 0) {
-            for (std::size_t i = start; i < out.size(); ++i)
-                out[i] = static_cast<char>(~out[i]);
+            for (std::size_t i = start; i < out.size(); ++i) out[i] = static_cast<char>(~out[i]);
         }
         keyValue += segment.length;
     }

@@ -25,9 +25,7 @@ int SetLock(int fd, short type, off_t start, off_t length, bool wait) {
     return rc == 0 ? 0 : errno;
 }
 
-bool IsConflict(int error) {
-    return error == EAGAIN || error == EACCES;
-}
+bool IsConflict(int error) { return error == EAGAIN || error == EACCES; }
 
 // Whether another opening holds the file exclusively: a write lock on byte 0.
 bool FileHeldExclusively(int fd) {
@@ -42,9 +40,7 @@ bool FileHeldExclusively(int fd) {
 
 }  // namespace
 
-RecordLocks::~RecordLocks() {
-    Close();
-}
+RecordLocks::~RecordLocks() { Close(); }
 
 int16_t RecordLocks::Open(const std::string& dataPath, bool exclusive) {
     Close();

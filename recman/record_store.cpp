@@ -32,9 +32,7 @@ std::vector<std::weak_ptr<RecordStore>>& OpenStores() {
     return *stores;
 }
 
-MDB_val Text(const char* text) {
-    return MDB_val{std::strlen(text), const_cast<char*>(text)};
-}
+MDB_val Text(const char* text) { return MDB_val{std::strlen(text), const_cast<char*>(text)}; }
 
 std::string KeyDatabaseName(std::size_t key) {
     std::string name = "k";
@@ -109,8 +107,7 @@ int16_t LoadStore(RecordStore& store) {
 }
 
 void PutLe32(uint8_t* out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 uint32_t GetLe32(const uint8_t* in) {
@@ -424,8 +421,7 @@ std::vector<uint32_t> ReadDistinct(MDB_txn* txn, const RecordStore& store) {
 
 int16_t WriteDistinct(MDB_txn* txn, const RecordStore& store, std::span<const uint32_t> counts) {
     std::vector<uint8_t> bytes(4 * counts.size());
-    for (std::size_t k = 0; k < counts.size(); ++k)
-        PutLe32(bytes.data() + 4 * k, counts[k]);
+    for (std::size_t k = 0; k < counts.size(); ++k) PutLe32(bytes.data() + 4 * k, counts[k]);
     return PutMeta(txn, store.meta, kDistinctKey, bytes.data(), bytes.size());
 }
 

@@ -53,9 +53,7 @@ std::vector<std::vector<Segment>> KeysOf(const std::string& stat, std::size_t& e
 
 }  // namespace
 
-int32_t StatRecordLength(const std::string& stat) {
-    return Read16(stat, 0);
-}
+int32_t StatRecordLength(const std::string& stat) { return Read16(stat, 0); }
 
 int16_t StatKeyLength(const std::string& stat, int keyNumber) {
     // Walked in place: every keyed read of the layer asks for a key length.

@@ -13,7 +13,7 @@ packages=(
     liblmdb-dev libncurses-dev
     libcairo2-dev libfreetype-dev fonts-dejavu-core libcurl4-openssl-dev
     poppler-utils python3-aiosmtpd openssl
-    tmux
+    tmux clang-format
 )
 # Only the fuzzers (-DVELA_FUZZERS=ON, built with clang) and the benchmarks
 # (-DVELA_BENCHMARKS=ON) need these.

@@ -8,6 +8,10 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
 
+# The code follows the root .clang-format (Debian's clang-format 14).
+echo "Formatting: clang-format --dry-run --Werror over the tracked sources"
+git ls-files -z -- '*.cpp' '*.hpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure

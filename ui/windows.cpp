@@ -122,9 +122,7 @@ class StackFile {
     int fd_;
 };
 
-void RemoveStackFile() {
-    ::unlink(WindowStackPath().c_str());
-}
+void RemoveStackFile() { ::unlink(WindowStackPath().c_str()); }
 
 // One entry read back from the stack file.
 struct Entry {
@@ -179,23 +177,13 @@ bool OnScreen(int row, int column) {
 
 }  // namespace
 
-std::string WindowStackPath() {
-    return ResolveHostPath(Session.tmpDir + "WinPush.tmp");
-}
+std::string WindowStackPath() { return ResolveHostPath(Session.tmpDir + "WinPush.tmp"); }
 
-std::int16_t ScreenRows() {
-    return static_cast<std::int16_t>(Screen().Rows());
-}
-std::int16_t ScreenColumns() {
-    return static_cast<std::int16_t>(Screen().Columns());
-}
+std::int16_t ScreenRows() { return static_cast<std::int16_t>(Screen().Rows()); }
+std::int16_t ScreenColumns() { return static_cast<std::int16_t>(Screen().Columns()); }
 
-std::int16_t InteriorTop() {
-    return windowDepth > 0 ? static_cast<std::int16_t>(winTop + 1) : 1;
-}
-std::int16_t InteriorLeft() {
-    return windowDepth > 0 ? static_cast<std::int16_t>(winLeft + 1) : 1;
-}
+std::int16_t InteriorTop() { return windowDepth > 0 ? static_cast<std::int16_t>(winTop + 1) : 1; }
+std::int16_t InteriorLeft() { return windowDepth > 0 ? static_cast<std::int16_t>(winLeft + 1) : 1; }
 std::int16_t InteriorRight() {
     return windowDepth > 0 ? static_cast<std::int16_t>(winRight - 1) : ScreenColumns();
 }
@@ -257,8 +245,7 @@ void DrawFrame(std::int16_t style) {
     const auto edge = [&](int row, std::uint8_t leftCode, std::uint8_t fill,
                           std::uint8_t rightCode) {
         screen.Set(row, winLeft, Cell{leftCode, attribute});
-        for (int i = 1; i <= inner; ++i)
-            screen.Set(row, winLeft + i, Cell{fill, attribute});
+        for (int i = 1; i <= inner; ++i) screen.Set(row, winLeft + i, Cell{fill, attribute});
         screen.Set(row, winRight, Cell{rightCode, attribute});
     };
     edge(winTop, frame.topLeft, frame.horizontal, frame.topRight);
@@ -357,8 +344,7 @@ void MessageWindow(std::int16_t centreRow, const std::string& text) {
         return one;
     };
     int longest = 0;
-    for (int i = 0; i < lines; ++i)
-        longest = std::max(longest, static_cast<int>(line(i).size()));
+    for (int i = 0; i < lines; ++i) longest = std::max(longest, static_cast<int>(line(i).size()));
     const int left = 41 - (longest + 1) / 2 - 2;
     const int right = longest / 2 + 42;
 

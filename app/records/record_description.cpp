@@ -42,8 +42,7 @@ void Put16(std::string& out, std::uint16_t value) {
 }
 
 void Put32(std::string& out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 bool ParseNumber(const std::string& text, std::size_t& value) {
@@ -76,8 +75,7 @@ std::vector<RecordFileDescription> ParseRecordDescription(const std::string& tex
         if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
         std::istringstream words(line);
         std::vector<std::string> w;
-        for (std::string word; words >> word;)
-            w.push_back(word);
+        for (std::string word; words >> word;) w.push_back(word);
         if (w.empty()) continue;
         if (w[0] == "file") {
             if (w.size() != 2) return fail("file takes one name");

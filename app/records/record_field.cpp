@@ -45,9 +45,7 @@ std::string PackedField::Read(ConstRecordBytes area) const {
     return std::string(area.data() + offset, width);
 }
 
-std::string PackedField::Digits(ConstRecordBytes area) const {
-    return UnpackDigits(Read(area));
-}
+std::string PackedField::Digits(ConstRecordBytes area) const { return UnpackDigits(Read(area)); }
 
 void PackedField::Write(RecordBytes area, std::string_view packed) const {
     WritePadded(area, offset, width, packed, static_cast<char>(0x80));

@@ -101,8 +101,7 @@ std::string Header(const std::vector<RecordFileDescription>& files) {
         out << "struct " << file.name << " {\n"
             << "    static constexpr std::int16_t kFileNumber = " << file.fileNumber << ";\n"
             << "    static constexpr std::string_view kPath = \"";
-        for (char c : file.path)
-            out << (c == '\\' ? "\\\\" : std::string(1, c));
+        for (char c : file.path) out << (c == '\\' ? "\\\\" : std::string(1, c));
         out << "\";\n"
             << "    static constexpr std::size_t kRecordLength = " << file.recordLength << ";\n";
         longest = std::max(longest, file.recordLength);

@@ -336,15 +336,13 @@ void InputDecoder::Expire(long long nowMs, std::vector<InputEvent>& out) {
         discarding_ = false;
         return;
     }
-    while (!pending_.empty() && !inPaste_)
-        ParseOne(true, out);
+    while (!pending_.empty() && !inPaste_) ParseOne(true, out);
     if (inPaste_) FeedPaste(out);
 }
 
 void InputDecoder::DropGarbage() {
     std::size_t end = 0;
-    while (end < pending_.size() && pending_[end] >= 0x20 && pending_[end] <= 0x3F)
-        ++end;
+    while (end < pending_.size() && pending_[end] >= 0x20 && pending_[end] <= 0x3F) ++end;
     if (end < pending_.size()) {
         discarding_ = false;
         if (pending_[end] >= 0x40 && pending_[end] <= 0x7E) ++end;  // its final byte
@@ -585,15 +583,13 @@ InputDecoder::Parse InputDecoder::ParseCsi(std::size_t start, std::uint8_t extra
     }
 
     std::size_t end = start;
-    while (end < size && pending_[end] >= 0x30 && pending_[end] <= 0x3F)
-        ++end;
+    while (end < size && pending_[end] >= 0x30 && pending_[end] <= 0x3F) ++end;
     // rxvt ends Shift+key sequences with "$", which is otherwise an
     // intermediate byte.
     const bool rxvtShift =
         end < size && pending_[end] == '$' && pending_[start] >= '0' && pending_[start] <= '9';
     if (!rxvtShift) {
-        while (end < size && pending_[end] >= 0x20 && pending_[end] <= 0x2F)
-            ++end;
+        while (end < size && pending_[end] >= 0x20 && pending_[end] <= 0x2F) ++end;
     }
     if (end >= size) {
         if (size - start > kLongestSequence) {

@@ -23,8 +23,7 @@ void TerminalInput::Take(const std::vector<InputEvent>& inputs, std::vector<Inpu
         if (reply && replies != nullptr) replies->push_back(input);
         std::vector<ConsoleEvent> events;
         mapper_.Map(input, events);
-        for (const auto& event : events)
-            queue_.push_back({event, mapper_.HeldControlKeys()});
+        for (const auto& event : events) queue_.push_back({event, mapper_.HeldControlKeys()});
     }
 }
 

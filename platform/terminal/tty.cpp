@@ -111,9 +111,7 @@ void OnContinue(int) {
     }
 }
 
-void OnResize(int) {
-    Wake('w');
-}
+void OnResize(int) { Wake('w'); }
 
 void InstallHandlers() {
     struct sigaction action {};
@@ -185,16 +183,10 @@ void SetTtyModeSequences(std::string enter, std::string leave) {
     if (inProgramMode.load()) WriteRaw(enter.data(), enter.size());
 }
 
-void EnterProgramMode() {
-    Enter();
-}
-void LeaveProgramMode() {
-    Leave();
-}
+void EnterProgramMode() { Enter(); }
+void LeaveProgramMode() { Leave(); }
 
-int TtyFd() {
-    return ttyFd;
-}
+int TtyFd() { return ttyFd; }
 
 bool TtySize(int& rows, int& columns) {
     winsize size{};
@@ -204,13 +196,9 @@ bool TtySize(int& rows, int& columns) {
     return true;
 }
 
-void TtyWrite(std::string_view bytes) {
-    WriteRaw(bytes.data(), bytes.size());
-}
+void TtyWrite(std::string_view bytes) { WriteRaw(bytes.data(), bytes.size()); }
 
-int TtyWakeFd() {
-    return wakePipe[0];
-}
+int TtyWakeFd() { return wakePipe[0]; }
 
 TtySignals TakeTtySignals() {
     TtySignals signals;

@@ -42,8 +42,7 @@ BENCHMARK(BM_FormatFixed);
 void BM_DateTextLong(benchmark::State& state) {
     Session.language = "CAT";
     const std::string date = PackDigits("20240510");
-    for (auto _ : state)
-        benchmark::DoNotOptimize(DateText(date, 2, "dma"));
+    for (auto _ : state) benchmark::DoNotOptimize(DateText(date, 2, "dma"));
 }
 BENCHMARK(BM_DateTextLong);
 

@@ -56,8 +56,7 @@ std::string Describe(const InputEvent& e) {
 
 std::string Describe(const std::vector<InputEvent>& events) {
     std::string text;
-    for (const auto& e : events)
-        text += (text.empty() ? "" : ", ") + Describe(e);
+    for (const auto& e : events) text += (text.empty() ? "" : ", ") + Describe(e);
     return text;
 }
 
@@ -138,8 +137,7 @@ std::string DecodeWhole(const std::string& bytes) {
 }
 
 TEST(InputDecoder, Sequences) {
-    for (const auto& c : kCases)
-        EXPECT_EQ(DecodeWhole(c.bytes), c.events) << c.name;
+    for (const auto& c : kCases) EXPECT_EQ(DecodeWhole(c.bytes), c.events) << c.name;
 }
 
 // Terminals send in pieces as they please: one byte at a time gives the
@@ -149,8 +147,7 @@ TEST(InputDecoder, SplitReads) {
         InputDecoder decoder;
         std::vector<InputEvent> events;
         long long now = 0;
-        for (char byte : c.bytes)
-            decoder.Feed(std::string_view(&byte, 1), now += 5, events);
+        for (char byte : c.bytes) decoder.Feed(std::string_view(&byte, 1), now += 5, events);
         decoder.Expire(now + 1000, events);
         EXPECT_EQ(Describe(events), c.events) << c.name;
     }
@@ -211,8 +208,7 @@ TEST(InputDecoder, PasteNeverExpiresAndIsCapped) {
     events.clear();
     decoder.Feed("\x1b[200~", 0, events);
     const std::string chunk(1 << 16, 'p');
-    for (int i = 0; i < 20; ++i)
-        decoder.Feed(chunk, 0, events);
+    for (int i = 0; i < 20; ++i) decoder.Feed(chunk, 0, events);
     decoder.Feed("\x1b[201~", 0, events);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].text.size(), 1u << 20);

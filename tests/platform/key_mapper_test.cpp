@@ -25,8 +25,7 @@ std::vector<ConsoleEvent> MapBytes(const std::string& bytes, KeyMapper& mapper) 
     decoder.Feed(bytes, 0, inputs);
     decoder.Expire(1000, inputs);
     std::vector<ConsoleEvent> events;
-    for (const auto& input : inputs)
-        mapper.Map(input, events);
+    for (const auto& input : inputs) mapper.Map(input, events);
     return events;
 }
 

@@ -50,8 +50,7 @@ TEST(ScreenGrid, Scroll) {
             grid.Print(start[r - 1]);
         }
         grid.Scroll(2, 2, 4, 4, c.lines, Cell{'#', 7});
-        for (int r = 1; r <= 5; ++r)
-            EXPECT_EQ(grid.RowText(r), c.rows[r - 1]) << c.lines;
+        for (int r = 1; r <= 5; ++r) EXPECT_EQ(grid.RowText(r), c.rows[r - 1]) << c.lines;
     }
 }
 

@@ -67,8 +67,7 @@ TEST(FileLayoutTest, StatBufferRepeatsTheCreateBufferWithCounts) {
     EXPECT_EQ(stat[32 + 6], 7);  // second segment of key 0
     EXPECT_EQ(stat[48 + 6], 3);  // key 1
     std::vector<uint8_t> withoutCounts = stat;
-    for (std::size_t at : {6, 16 + 6, 32 + 6, 48 + 6})
-        withoutCounts[at] = 0;
+    for (std::size_t at : {6, 16 + 6, 32 + 6, 48 + 6}) withoutCounts[at] = 0;
     EXPECT_EQ(withoutCounts, buffer);
 }
 

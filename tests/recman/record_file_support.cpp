@@ -39,16 +39,12 @@ std::vector<uint8_t> CreateBuffer(uint16_t recordLength,
 
 std::string UpperTable() {
     std::string table(256, '\0');
-    for (int i = 0; i < 256; ++i)
-        table[i] = static_cast<char>(i);
-    for (int c = 'a'; c <= 'z'; ++c)
-        table[c] = static_cast<char>(c - 'a' + 'A');
+    for (int i = 0; i < 256; ++i) table[i] = static_cast<char>(i);
+    for (int c = 'a'; c <= 'z'; ++c) table[c] = static_cast<char>(c - 'a' + 'A');
     return table;
 }
 
-RecordFileClient::~RecordFileClient() {
-    Close();
-}
+RecordFileClient::~RecordFileClient() { Close(); }
 
 int16_t RecordFileClient::Open(const std::string& path, int8_t mode, const std::string& owner) {
     std::string name = path;
@@ -105,8 +101,7 @@ int16_t RecordFileClient::Get(uint16_t operation, int8_t keyNumber, const std::s
 
 int16_t RecordFileClient::Direct(uint32_t position, int8_t keyNumber, uint16_t bias) {
     std::vector<char> data(std::max<std::size_t>(dataLength, 4), ' ');
-    for (int i = 0; i < 4; ++i)
-        data[i] = static_cast<char>(position >> (8 * i));
+    for (int i = 0; i < 4; ++i) data[i] = static_cast<char>(position >> (8 * i));
     char keyBuffer[255] = {};
     uint16_t length = dataLength;
     const int16_t status = RecordManagerCall(kOpGetDirect + bias, block.data(), data.data(),
@@ -156,8 +151,7 @@ int16_t CreateFile(const std::string& path, const std::vector<uint8_t>& buffer, 
 std::string Record(std::size_t length,
                    std::initializer_list<std::pair<std::size_t, std::string>> fields) {
     std::string out(length, ' ');
-    for (const auto& [start, text] : fields)
-        out.replace(start - 1, text.size(), text);
+    for (const auto& [start, text] : fields) out.replace(start - 1, text.size(), text);
     return out;
 }
 

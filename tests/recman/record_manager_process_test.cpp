@@ -30,8 +30,7 @@ class ProcessTest : public ::testing::Test {
         ASSERT_EQ(CreateFile(path, CreateBuffer(8, {{{1, 8, 0}}})), 0);
         RecordFileClient file;
         ASSERT_EQ(file.Open(path), 0);
-        for (const char* code : {"AAAAAAAA", "BBBBBBBB"})
-            ASSERT_EQ(file.Insert(code), 0);
+        for (const char* code : {"AAAAAAAA", "BBBBBBBB"}) ASSERT_EQ(file.Insert(code), 0);
     }
     void TearDown() override {
         uint16_t length = 0;
@@ -283,13 +282,11 @@ TEST_F(ProcessTest, FilesThatAreNotRecordFilesGiveAStatus) {
     std::mt19937 random(190);
     auto noise = [&](std::size_t size) {
         std::string bytes(size, '\0');
-        for (char& c : bytes)
-            c = static_cast<char>(random());
+        for (char& c : bytes) c = static_cast<char>(random());
         return bytes;
     };
     std::string headerNoise = good;
-    for (std::size_t i = 0; i < 200; ++i)
-        headerNoise[i] = static_cast<char>(random());
+    for (std::size_t i = 0; i < 200; ++i) headerNoise[i] = static_cast<char>(random());
     struct Case {
         const char* name;
         std::string contents;
@@ -348,8 +345,7 @@ TEST_F(ProcessTest, PagesOverwrittenInsideTheFileGiveAStatus) {
         std::mt19937 random(trial);
         std::string bad = good;
         const std::size_t page = 2 + random() % (pages - 2);
-        for (std::size_t i = 0; i < 4096; ++i)
-            bad[page * 4096 + i] = static_cast<char>(random());
+        for (std::size_t i = 0; i < 4096; ++i) bad[page * 4096 + i] = static_cast<char>(random());
         const std::string damaged = folder / "damaged.dat";
         unlink(damaged.c_str());
         unlink((damaged + "-lock").c_str());

@@ -50,9 +50,7 @@ class RecordManagerTest : public ::testing::Test {
     testing::TempFolder folder;
 };
 
-std::string Le16(uint16_t v) {
-    return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-}
+std::string Le16(uint16_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
 
 TEST_F(RecordManagerTest, KeysOrderByTheirSegmentKinds) {
     // Record: 1-2 binary number, 3-8 name (collating), 9-10 code (descending),
@@ -275,8 +273,7 @@ TEST_F(RecordManagerTest, PhysicalStepsFollowPositions) {
     ASSERT_EQ(CreateFile(path, CreateBuffer(4, {{{1, 4, 0}}})), 0);
     RecordFileClient file;
     ASSERT_EQ(file.Open(path), 0);
-    for (const char* code : {"CCCC", "AAAA", "BBBB"})
-        ASSERT_EQ(file.Insert(code), 0);
+    for (const char* code : {"CCCC", "AAAA", "BBBB"}) ASSERT_EQ(file.Insert(code), 0);
     std::vector<std::string> seen;
     for (int16_t status = file.Get(kOpStepFirst, 0); status == 0;
          status = file.Get(kOpStepNext, 0)) {

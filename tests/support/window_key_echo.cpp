@@ -114,8 +114,7 @@ int main() {
         }
         ShowStatus(key, count);
     }
-    while (windowDepth > 0)
-        CloseWindow();
+    while (windowDepth > 0) CloseWindow();
     InstallConsole(nullptr);
     return 0;
 }

@@ -79,12 +79,8 @@ class KeyboardOnATerminal : public ::testing::Test {
 
 // Kitty keyboard protocol: left Alt down, a keypad digit pressed and
 // released (with the Alt modifier), left Alt up.
-std::string KittyAltDown() {
-    return "\x1b[57443;3u";
-}
-std::string KittyAltUp() {
-    return "\x1b[57443;1:3u";
-}
+std::string KittyAltDown() { return "\x1b[57443;3u"; }
+std::string KittyAltUp() { return "\x1b[57443;1:3u"; }
 std::string KittyKeypad(int digit) {
     const std::string code = std::to_string(57399 + digit);
     return "\x1b[" + code + ";3u\x1b[" + code + ";3:3u";
@@ -97,8 +93,7 @@ TEST_F(KeyboardOnATerminal, AltAndTheKeypadWithTheKittyProtocol) {
     };
     for (const auto& c : std::vector<Case>{{{1, 3, 0}, 0x82}, {{3, 2, 1}, 0x41}, {{6, 5}, 'A'}}) {
         console_->Arrive(KittyAltDown());
-        for (int digit : c.digits)
-            console_->Arrive(KittyKeypad(digit));
+        for (int digit : c.digits) console_->Arrive(KittyKeypad(digit));
         console_->Arrive(KittyAltUp());
         console_->Arrive("z");
         EXPECT_EQ(Wait(), c.code);

@@ -298,8 +298,7 @@ int Check(const std::string& path) {
     const vela::recman::CheckReport report = vela::recman::CheckRecordFile(path);
     if (report.status != 0)
         return Fail("cannot open " + path + ": " + vela::StatusText(report.status));
-    for (const std::string& problem : report.problems)
-        std::cout << path << ": " << problem << "\n";
+    for (const std::string& problem : report.problems) std::cout << path << ": " << problem << "\n";
     if (!report.Sound()) return Fail(path + " is damaged");
     std::cout << path << ": sound, " << report.records << " records\n";
     return 0;

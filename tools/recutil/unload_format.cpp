@@ -14,8 +14,7 @@ bool ReadUnloadRecord(std::istream& in, std::string& record, std::string& error)
     int c = in.get();
     // Blank lines between records are tolerated, as some programs end the
     // last record with an extra line end before the Ctrl-Z.
-    while (c == '\r' || c == '\n')
-        c = in.get();
+    while (c == '\r' || c == '\n') c = in.get();
     if (c == std::char_traits<char>::eof() || c == kEndOfFileByte) return false;
     std::size_t length = 0;
     int digits = 0;

@@ -63,8 +63,7 @@ int RunAndWait(const std::string& path, const SessionOptions& options) {
     std::vector<std::string> words = {path};
     words.insert(words.end(), options.arguments.begin(), options.arguments.end());
     std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
+    for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
     struct sigaction ignore {

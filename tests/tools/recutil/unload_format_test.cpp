@@ -12,8 +12,7 @@ std::vector<std::string> ReadAll(const std::string& text, std::string& error) {
     std::istringstream in(text);
     std::vector<std::string> records;
     std::string record;
-    while (ReadUnloadRecord(in, record, error))
-        records.push_back(record);
+    while (ReadUnloadRecord(in, record, error)) records.push_back(record);
     return records;
 }
 
