@@ -12,6 +12,7 @@
 
 #include "datenum/text_utils.hpp"
 #include "env/translation.hpp"
+#include "platform/clock.hpp"
 #include "platform/code_page_850.hpp"
 #include "tools/print_program/mail_transport.hpp"
 #include "tools/print_program/pdf_document.hpp"
@@ -200,11 +201,7 @@ std::string MakeRunFolder(const std::string& parent, std::string& error) {
         ::mkdir(parent.substr(0, at).c_str(), 0777);
     }
     ::mkdir(parent.c_str(), 0777);
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string stamp = LocalTimeText("%Y%m%d-%H%M%S");
     for (int n = 1; n < 1000; ++n) {
         path = parent + "/" + stamp + (n == 1 ? std::string() : "-" + std::to_string(n));
         if (::mkdir(path.c_str(), 0777) == 0) return path;

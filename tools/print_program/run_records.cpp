@@ -161,13 +161,6 @@ std::set<std::string> SentFiles(const std::string& hostPath) {
     return sent;
 }
 
-std::string LogTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
+std::string LogTimeNow() { return LocalTimeText("%Y-%m-%d %H:%M:%S"); }
 
 }  // namespace vela

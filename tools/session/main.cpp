@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "env/ini_file.hpp"
+#include "platform/clock.hpp"
 #include "tools/session/session_setup.hpp"
 
 namespace {
@@ -23,14 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using vela::SessionOptions;
 
-std::string Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y%m%d", &local);
-    return text;
-}
+std::string Today() { return vela::LocalTimeText("%Y%m%d"); }
 
 std::string OwnFolder(const char* argv0) {
     std::error_code error;
