@@ -7,6 +7,8 @@
 #include <ctime>
 #include <fstream>
 
+#include "platform/clock.hpp"
+
 namespace vela {
 namespace {
 
